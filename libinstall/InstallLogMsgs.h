@@ -1,0 +1,30 @@
+// The catalogue of log lines: each event has its fixed text and severity here, and callers
+// never format log text themselves.
+#pragma once
+
+namespace install {
+
+void logApplicationBegin(const char* program, const char* version, const char* system,
+                         const char* processor);
+void logApplicationEnd(bool succeeded, const char* program, int exitCode);
+void logRuntimeInstalled(int major, int minor, int bugfix, int build, const char* location);
+void logRuntimeNotInstalled();
+void logImmediateUpdateDisabled();
+void logSubprocessBegin(const char* commandLine);
+void logSubprocessSuccess(const char* name);
+void logSubprocessFailure(const char* name, int status);
+void logDownloadBegin(const char* kind, const char* url);
+void logDownloadDest(const char* path);
+void logDownloadSuccess();
+void logDownloadFailure(const char* reason);
+void logDownloadCancel();
+void logSigValid(const char* kind);
+void logSigInvalid(const char* kind);
+void logCouldNotLocateAppDir(const char* directory);
+void logMissingAllowDownloadFlag();
+void logCertChainBegin();
+void logCertRevocationFound();
+void logCertChainSuccess();
+void logCertChainFailure();
+
+}  // namespace install

@@ -1,0 +1,66 @@
+// Owners for the C handles this project uses: every handle lives in a std::unique_ptr whose
+// deleter is the library's own free function, so no path frees by hand or leaks.
+#pragma once
+
+#include <glib.h>
+#include <plist/plist.h>
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+namespace platform {
+
+template <auto FreeFn>
+struct FreeWith {
+  template <typename T>
+  void operator()(T* p) const {
+    if (p) FreeFn(p);
+  }
+};
+
+using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, FreeWith<plist_free>>;
+using GErrorPtr = std::unique_ptr<GError, FreeWith<g_error_free>>;
+using GCharPtr = std::unique_ptr<gchar, FreeWith<g_free>>;
+using GMainLoopPtr = std::unique_ptr<GMainLoop, FreeWith<g_main_loop_unref>>;
+using GSourcePtr = std::unique_ptr<GSource, FreeWith<g_source_unref>>;
+
+// A GLib source attached to a context; destroying the owner removes the source from its loop.
+class SourceId {
+ public:
+  SourceId() = default;
+  SourceId(GMainContext* context, guint id) : context_(context), id_(id) {}
+  SourceId(const SourceId&) = delete;
+  SourceId& operator=(const SourceId&) = delete;
+  SourceId(SourceId&& other) noexcept
+      : context_(other.context_), id_(std::exchange(other.id_, 0u)) {}
+  SourceId& operator=(SourceId&& other) noexcept {
+    if (this != &other) {
+      reset();
+      context_ = other.context_;
+      id_ = std::exchange(other.id_, 0u);
+    }
+    return *this;
+  }
+  ~SourceId() { reset(); }
+
+  explicit operator bool() const { return id_ != 0; }
+  guint get() const { return id_; }
+
+  // For a callback that is about to return G_SOURCE_REMOVE: GLib drops the source itself.
+  void release() { id_ = 0; }
+
+  void reset() {
+    if (id_ == 0) return;
+    if (GSource* source = g_main_context_find_source_by_id(context_, id_)) {
+      g_source_destroy(source);
+    }
+    id_ = 0;
+  }
+
+ private:
+  GMainContext* context_ = nullptr;
+  guint id_ = 0;
+};
+
+}  // namespace platform

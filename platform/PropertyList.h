@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Handles.h"
+
+namespace platform {
+
+// A property-list dictionary read with libplist (XML or binary form).
+class PropertyList {
+ public:
+  // nullopt when the file is missing, unreadable, too large, malformed, or not a dictionary.
+  static std::optional<PropertyList> readDictionary(const std::string& path);
+  static std::optional<PropertyList> dictionaryFromBytes(std::string_view bytes);
+
+  PropertyList(const PropertyList& other);
+  PropertyList& operator=(const PropertyList& other);
+  PropertyList(PropertyList&&) noexcept = default;
+  PropertyList& operator=(PropertyList&&) noexcept = default;
+
+  // The string stored under key; nullopt when absent or of another type.
+  std::optional<std::string> stringValue(const std::string& key) const;
+  bool contains(const std::string& key) const;
+
+ private:
+  explicit PropertyList(PlistPtr root) : root_(std::move(root)) {}
+
+  PlistPtr root_;
+};
+
+}  // namespace platform

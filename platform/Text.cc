@@ -1,0 +1,18 @@
+#include "Text.h"
+
+#include <glib.h>
+
+#include "Handles.h"
+
+namespace platform {
+
+std::string utf32ToUtf8(std::u32string_view text) {
+  static_assert(sizeof(gunichar) == sizeof(char32_t));
+  glong written = 0;
+  GCharPtr converted(g_ucs4_to_utf8(reinterpret_cast<const gunichar*>(text.data()),
+                                    static_cast<glong>(text.size()), nullptr, &written, nullptr));
+  if (!converted) return {};
+  return std::string(converted.get(), static_cast<std::size_t>(written));
+}
+
+}  // namespace platform
