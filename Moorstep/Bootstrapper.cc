@@ -28,8 +28,8 @@ Bootstrapper::Bootstrapper(std::vector<std::string> processArguments,
   exePath_ = processArguments_.empty() ? std::string() : processArguments_.front();
   setAppName(fs::path(exePath_).filename().string());
   const std::string name = applicationNameFor(appName_);
-  setLocalizedWindowTitle(
-      LocalizedStrings::getEmbeddedMessage(kMsgWindowTitlePrefix).value_or("") + name);
+  setLocalizedWindowTitle(LocalizedStrings::getEmbeddedMessage(kMsgWindowTitlePrefix).value_or("") +
+                          name);
 
   if (mainBundle_) {
     if (auto configPath = mainBundle_->pathForResource(CONFIG_PLIST_NAME, "plist")) {
@@ -48,7 +48,9 @@ Bootstrapper::Bootstrapper(std::vector<std::string> processArguments,
                      [this](const platform::Notification& n) { notifySignatureDone(n); });
 }
 
-Bootstrapper::~Bootstrapper() { platform::NotificationCenter::defaultCenter().removeObserver(this); }
+Bootstrapper::~Bootstrapper() {
+  platform::NotificationCenter::defaultCenter().removeObserver(this);
+}
 
 void Bootstrapper::applicationDidFinishLaunching() {
   bool allowDownload = false;

@@ -62,8 +62,7 @@ bool ParamCheckerCore::CheckSeveralParams(unsigned int count, bool& allowDownloa
       misplacedSilent = i != 0;
       PutValidatedUtf8Arg("-silent", false);
       silent = true;
-    } else if (is(arg, "-eulaAccepted") || is(arg, "-desktopShortcut") ||
-               is(arg, "-programMenu")) {
+    } else if (is(arg, "-eulaAccepted") || is(arg, "-desktopShortcut") || is(arg, "-programMenu")) {
       PutValidatedUtf8Arg(arg, false);
     } else if (is(arg, "-location")) {
       if (++i >= count) return false;

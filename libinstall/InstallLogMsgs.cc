@@ -16,8 +16,8 @@ void logApplicationEnd(bool succeeded, const char* program, int exitCode) {
 }
 
 void logRuntimeInstalled(int major, int minor, int bugfix, int build, const char* location) {
-  installLog(kSeverityNotice, "Installed runtime (%d.%d.%d.%d) located at %s", major, minor,
-             bugfix, build, location);
+  installLog(kSeverityNotice, "Installed runtime (%d.%d.%d.%d) located at %s", major, minor, bugfix,
+             build, location);
 }
 
 void logRuntimeNotInstalled() { installLog(kSeverityNotice, "No installed runtime detected"); }

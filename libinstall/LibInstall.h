@@ -3,7 +3,12 @@
 
 namespace install {
 
-enum severity_t { kSeverityError = 0, kSeverityWarning = 1, kSeverityNotice = 2, kSeverityDebug = 3 };
+enum severity_t {
+  kSeverityError = 0,
+  kSeverityWarning = 1,
+  kSeverityNotice = 2,
+  kSeverityDebug = 3
+};
 
 // When true, every log line is also copied to standard output after "status ".
 extern bool _logToStdout;

@@ -67,8 +67,8 @@ std::optional<std::string> Bundle::infoValue(const std::string& key) const {
 std::optional<std::string> Bundle::executablePath() const {
   std::optional<std::string> name = infoValue("CFBundleExecutable");
   if (!name || name->empty() || name->find('/') != std::string::npos) return std::nullopt;
-  fs::path folder = layout_ == Layout::Application ? fs::path(path_) / "Contents" / "MacOS"
-                                                   : fs::path(path_);
+  fs::path folder =
+      layout_ == Layout::Application ? fs::path(path_) / "Contents" / "MacOS" : fs::path(path_);
   fs::path executable = folder / *name;
   if (!present(executable) || isFolder(executable)) return std::nullopt;
   return executable.string();

@@ -11,7 +11,8 @@ std::string utf32ToUtf8(std::u32string_view text) {
   glong written = 0;
   GCharPtr converted(g_ucs4_to_utf8(reinterpret_cast<const gunichar*>(text.data()),
                                     static_cast<glong>(text.size()), nullptr, &written, nullptr));
-  if (!converted) return {};
+  // GLib encodes surrogates and values above U+10FFFF without complaint; they are not text.
+  if (!converted || !g_utf8_validate(converted.get(), written, nullptr)) return {};
   return std::string(converted.get(), static_cast<std::size_t>(written));
 }
 

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "E2eSandbox.h"
+
+namespace {
+using testsupport::E2eSandbox;
+using testsupport::RunResult;
+
+constexpr char kUsage[] =
+    "Available Options: -silent { -eulaAccepted ( -location <dir> ) -desktopShortcut "
+    "-programMenu -allowDownload }\n";
+
+TEST(Launch, VersionPrintsOnlyTheVersionAndLogsNothing) {
+  E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-version"}, {"-psn_0_4711", "-version"}, {"-version", "-psn"}}) {
+    RunResult r = box.run(exe, args);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "3.2.0.2060\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.log.empty());
+  }
+}
+
+TEST(Launch, ARefusedCommandLinePrintsTheUsageOnceAndLogsNothing) {
+  E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  const std::vector<std::vector<std::string>> refused = {
+      {"-eulaAccepted"},        {"-silent", "-bogus", "-silent"},
+      {"-silent", "-version"},  {"-eulaAccepted", "-silent"},
+      {"-silent", "-location"}, {"\xff\xfe", "-silent"},
+      {"-silent", "\xc3("},
+  };
+  for (const auto& args : refused) {
+    RunResult r = box.run(exe, args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, kUsage);
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.log.empty());
+  }
+}
+
+TEST(Launch, AcceptedCommandLinesPassTheGate) {
+  E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                               {"-psn_0_1"},
+                                               {"-silent"},
+                                               {"-location", "-silent", "-allowDownload"},
+                                               {"-silent", "-location", "\xff/dir"}}) {
+    RunResult r = box.run(exe, args);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST(Launch, BrokenBundlesAndNoBundleAtAllNeverCrash) {
+  E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  const std::string contents = box.root() + "/Install Sample.app/Contents";
+  const std::vector<std::string> hostile = {"", "<plist><dict><key>CFBundleVersion</key>",
+                                            "bplist00\x01\x02garbage", std::string(100000, '<'),
+                                            "<plist><array><string>x</string></array></plist>"};
+  for (const std::string& content : hostile) {
+    box.dir().write("Install Sample.app/Contents/Info.plist", content);
+    box.dir().write("Install Sample.app/Contents/Resources/Config.plist", content);
+    EXPECT_EQ(box.run(exe, {"-version"}).exitCode, 0);
+    EXPECT_EQ(box.run(exe, {}).exitCode, 0);
+    EXPECT_EQ(box.run(exe, {"-x"}).exitCode, 2);
+  }
+  std::filesystem::remove_all(contents + "/Resources");
+  EXPECT_EQ(box.run(exe, {}).exitCode, 0) << "no resource folder";
+
+  const std::string loose = box.dir().write("bin/moorstep", "");
+  std::filesystem::copy_file(MOORSTEP_EXE, loose,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(loose, std::filesystem::perms::owner_all);
+  RunResult outside = box.run(loose, {"-version"});
+  EXPECT_EQ(outside.exitCode, 0);
+  EXPECT_EQ(outside.out, "3.2.0.2060\n");
+  EXPECT_EQ(box.run(loose, {}, "").exitCode, 0) << "an empty program path";
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include "E2eSandbox.h"
+
+#include <glib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace testsupport {
+namespace fs = std::filesystem;
+
+E2eSandbox::E2eSandbox() {
+  for (const char* folder : {"home/.local/share", "tmp", "local-share", "usr-share", "work"}) {
+    dir_.make(folder);
+  }
+  env_ = {
+      {"PATH", "/usr/local/bin:/usr/bin:/bin"},
+      {"HOME", root() + "/home"},
+      {"TMPDIR", tmpDir()},
+      {"XDG_DATA_HOME", userDataDir()},
+      {"XDG_DATA_DIRS", localDataDir() + ":" + systemDataDir()},
+      {"XDG_CONFIG_HOME", root() + "/home/.config"},
+      {"XDG_CACHE_HOME", root() + "/home/.cache"},
+      {"LANGUAGE", "en"},
+      {"LD_PRELOAD", MOORSTEP_SYSLOG_SHIM},
+      {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+  };
+}
+
+std::string E2eSandbox::makeBundle(const std::string& name,
+                                   const std::optional<std::string>& version) {
+  std::string app = dir_.make("src/" + name + "-app");
+  dir_.write("src/" + name + "-app/app.txt", "a packaged application\n");
+  std::vector<std::string> argv = {MOORSTEP_MAKE_BUNDLE,
+                                   "--executable",
+                                   MOORSTEP_EXE,
+                                   "--app",
+                                   app,
+                                   "--name",
+                                   name,
+                                   "--out",
+                                   root()};
+  if (version) argv.insert(argv.end(), {"--version", *version});
+  std::vector<char*> raw;
+  for (auto& a : argv) raw.push_back(a.data());
+  raw.push_back(nullptr);
+  gint status = 0;
+  if (!g_spawn_sync(nullptr, raw.data(), nullptr, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr,
+                    nullptr, nullptr, &status, nullptr) ||
+      !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    throw std::runtime_error("make-bundle failed");
+  }
+  return root() + "/" + name + ".app/Contents/MacOS/" + name;
+}
+
+void E2eSandbox::setEnv(const std::string& name, std::optional<std::string> value) {
+  env_[name] = std::move(value);
+}
+
+RunResult E2eSandbox::run(const std::string& executable, const std::vector<std::string>& args,
+                          const std::optional<std::string>& argv0) {
+  const std::string logPath = root() + "/syslog-" + std::to_string(++runs_) + ".txt";
+  std::vector<std::string> envStrings = {"MOORSTEP_SYSLOG_CAPTURE=" + logPath};
+  for (const auto& [name, value] : env_) {
+    if (value) envStrings.push_back(name + "=" + *value);
+  }
+  // With G_SPAWN_FILE_AND_ARGV_ZERO the first entry is the file to run and the second is the
+  // program path that the child sees as its own.
+  std::vector<std::string> argvStrings = {executable, argv0.value_or(executable)};
+  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+
+  std::vector<char*> argv, envp;
+  for (auto& a : argvStrings) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  for (auto& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  gchar* out = nullptr;
+  gchar* err = nullptr;
+  gint status = 0;
+  GError* error = nullptr;
+  const std::string work = root() + "/work";
+  RunResult result;
+  if (!g_spawn_sync(work.c_str(), argv.data(), envp.data(), G_SPAWN_FILE_AND_ARGV_ZERO, nullptr,
+                    nullptr, &out, &err, &status, &error)) {
+    std::string message = error ? error->message : "spawn failed";
+    g_clear_error(&error);
+    throw std::runtime_error(message);
+  }
+  result.out = out ? out : "";
+  result.err = err ? err : "";
+  g_free(out);
+  g_free(err);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.log = readLogRecords(logPath);
+  return result;
+}
+
+}  // namespace testsupport

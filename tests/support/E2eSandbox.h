@@ -1,0 +1,51 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "SyslogCapture.h"
+#include "TempDir.h"
+
+namespace testsupport {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+  std::vector<LogRecord> log;
+};
+
+// A fresh folder standing for a user's machine: home, temporary folder, data folders, a local
+// and a system data folder for installed frameworks. The real executable runs there with a
+// clean environment, no display and its system log captured.
+class E2eSandbox {
+ public:
+  E2eSandbox();
+
+  const std::string& root() const { return dir_.path(); }
+  const TempDir& dir() const { return dir_; }
+  std::string localDataDir() const { return root() + "/local-share"; }
+  std::string systemDataDir() const { return root() + "/usr-share"; }
+  std::string userDataDir() const { return root() + "/home/.local/share"; }
+  std::string tmpDir() const { return root() + "/tmp"; }
+
+  // Builds "<name>.app" with the real executable around a small packaged application;
+  // returns the path of the executable inside it.
+  std::string makeBundle(const std::string& name = "Install Sample",
+                         const std::optional<std::string>& version = "1.0");
+
+  // Environment entries added to (or, with nullopt, removed from) the clean environment.
+  void setEnv(const std::string& name, std::optional<std::string> value);
+
+  RunResult run(const std::string& executable, const std::vector<std::string>& args,
+                const std::optional<std::string>& argv0 = std::nullopt);
+
+ private:
+  TempDir dir_;
+  std::map<std::string, std::optional<std::string>> env_;
+  int runs_ = 0;
+};
+
+}  // namespace testsupport
