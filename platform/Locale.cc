@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "Text.h"
+
 namespace platform {
 namespace {
 std::string environment(const char* name) {
@@ -16,12 +18,8 @@ std::string environment(const char* name) {
 
 std::vector<std::string> preferredLanguages() {
   std::vector<std::string> languages;
-  const std::string list = environment("LANGUAGE");
-  std::size_t start = 0;
-  while (start <= list.size() && !list.empty()) {
-    std::size_t end = std::min(list.find(':', start), list.size());
-    if (end > start) languages.push_back(list.substr(start, end - start));
-    start = end + 1;
+  for (std::string& entry : splitString(environment("LANGUAGE"), ':')) {
+    if (!entry.empty()) languages.push_back(std::move(entry));
   }
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     std::string value = environment(name);

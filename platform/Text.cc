@@ -16,4 +16,15 @@ std::string utf32ToUtf8(std::u32string_view text) {
   return std::string(converted.get(), static_cast<std::size_t>(written));
 }
 
+std::vector<std::string> splitString(std::string_view text, char separator) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find(separator, start)) != std::string_view::npos;
+       start = end + 1) {
+    pieces.emplace_back(text.substr(start, end - start));
+  }
+  pieces.emplace_back(text.substr(start));
+  return pieces;
+}
+
 }  // namespace platform

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <string>
+
+#include "ScopedEnv.h"
+#include "TempDir.h"
+#include "platform/Scanner.h"
+#include "platform/SearchPaths.h"
+#include "platform/Task.h"
+
+namespace {
+using platform::Task;
+using testsupport::TempDir;
+
+std::string script(const TempDir& dir, const std::string& name, const std::string& body,
+                   mode_t mode = 0755) {
+  std::string path = dir.write(name, "#!/bin/sh\n" + body);
+  chmod(path.c_str(), mode);
+  return path;
+}
+
+TEST(Task, ReportsExitStatusSignalsAndFilesThatCannotStart) {
+  TempDir dir;
+  const std::string out = dir.path() + "/args";
+  const std::string echo =
+      script(dir, "echo", "{ printf '%s|' \"$0\" \"$@\"; echo; echo \"$PWD\"; } > \"$OUT\"\n");
+  setenv("OUT", out.c_str(), 1);
+  EXPECT_EQ(Task::launchAndWait(echo, {"a b", "", "-x1", "*"}), 0);
+  unsetenv("OUT");
+  std::ifstream in(out);
+  std::string line, cwd;
+  std::getline(in, line);
+  std::getline(in, cwd);
+  EXPECT_EQ(line, echo + "|a b||-x1|*|") << "no shell between us and the arguments";
+  char here[4096];
+  EXPECT_EQ(cwd, getcwd(here, sizeof here));
+
+  EXPECT_EQ(Task::launchAndWait(script(dir, "seven", "exit 7\n"), {}), 7);
+  EXPECT_EQ(Task::launchAndWait(script(dir, "killed", "kill -TERM $$\n"), {}), 128 + SIGTERM);
+  EXPECT_EQ(Task::launchAndWait(dir.path() + "/missing", {}), 127);
+  EXPECT_EQ(Task::launchAndWait(dir.path() + "/missing-dir/x", {}), 127);
+  EXPECT_EQ(Task::launchAndWait(script(dir, "not-executable", "exit 0\n", 0644), {}), 126);
+  std::string garbage = dir.write("garbage2", "just text, no interpreter line");
+  chmod(garbage.c_str(), 0755);
+  EXPECT_EQ(Task::launchAndWait(garbage, {}), 126);
+  EXPECT_EQ(Task::launchAndWait(dir.path(), {}), 126) << "a folder";
+}
+
+TEST(Scanner, SkipsWhiteSpaceTakesSignsAndClampsLikeTheDesktopScanner) {
+  platform::Scanner s(" 3 . -2\t.+0.\n2060 beta");
+  int a = 0, b = 0, c = 0, d = 0;
+  EXPECT_TRUE(s.scanInt(a) && s.scanString(".") && s.scanInt(b) && s.scanString(".") &&
+              s.scanInt(c) && s.scanString(".") && s.scanInt(d));
+  EXPECT_EQ(std::vector<int>({a, b, c, d}), std::vector<int>({3, -2, 0, 2060}));
+  platform::Scanner big("99999999999 -99999999999");
+  EXPECT_TRUE(big.scanInt(a));
+  EXPECT_EQ(a, INT_MAX);
+  EXPECT_TRUE(big.scanInt(a));
+  EXPECT_EQ(a, INT_MIN);
+  platform::Scanner none("x1");
+  a = 42;
+  EXPECT_FALSE(none.scanInt(a));
+  EXPECT_EQ(a, 42);
+  EXPECT_FALSE(platform::Scanner("+").scanInt(a));
+  EXPECT_FALSE(platform::Scanner("").scanString("."));
+}
+
+TEST(SearchPaths, XdgFoldersWithTheirDefaultsAndOnlyAbsoluteEntries) {
+  testsupport::ScopedEnv saved({"XDG_DATA_DIRS", "XDG_DATA_HOME", "HOME", "TMPDIR"});
+  setenv("XDG_DATA_DIRS", "/a:relative::/b/", 1);
+  EXPECT_EQ(platform::libraryDirectories(), (std::vector<std::string>{"/a", "/b/"}));
+  setenv("XDG_DATA_DIRS", "", 1);
+  EXPECT_EQ(platform::libraryDirectories(),
+            (std::vector<std::string>{"/usr/local/share", "/usr/share"}));
+  unsetenv("XDG_DATA_DIRS");
+  setenv("HOME", "/home/someone", 1);
+  setenv("XDG_DATA_HOME", "relative", 1);
+  EXPECT_EQ(platform::userApplicationSupportDirectory(), "/home/someone/.local/share");
+  setenv("XDG_DATA_HOME", "/data", 1);
+  EXPECT_EQ(platform::userApplicationSupportDirectory(), "/data");
+  unsetenv("XDG_DATA_HOME");
+  setenv("TMPDIR", "/scratch", 1);
+  EXPECT_EQ(platform::temporaryDirectory(), "/scratch");
+  unsetenv("TMPDIR");
+  EXPECT_EQ(platform::temporaryDirectory(), "/tmp");
+  unsetenv("HOME");
+  EXPECT_FALSE(platform::homeDirectory().empty()) << "from the password database";
+}
+
+}  // namespace
