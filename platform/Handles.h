@@ -2,6 +2,7 @@
 // deleter is the library's own free function, so no path frees by hand or leaks.
 #pragma once
 
+#include <curl/curl.h>
 #include <glib.h>
 #include <plist/plist.h>
 
@@ -19,6 +20,9 @@ struct FreeWith {
   }
 };
 
+using CurlEasyPtr = std::unique_ptr<CURL, FreeWith<curl_easy_cleanup>>;
+using CurlMultiPtr = std::unique_ptr<CURLM, FreeWith<curl_multi_cleanup>>;
+using CurlSlistPtr = std::unique_ptr<curl_slist, FreeWith<curl_slist_free_all>>;
 using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, FreeWith<plist_free>>;
 using GErrorPtr = std::unique_ptr<GError, FreeWith<g_error_free>>;
 using GCharPtr = std::unique_ptr<gchar, FreeWith<g_free>>;

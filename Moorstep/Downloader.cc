@@ -1,0 +1,231 @@
+#include "Moorstep/Downloader.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "Moorstep/DebugTrace.h"
+#include "Moorstep/Notifications.h"
+#include "libinstall/InstallLogMsgs.h"
+#include "platform/NotificationQueue.h"
+#include "platform/SearchPaths.h"
+
+namespace moorstep {
+namespace fs = std::filesystem;
+
+namespace {
+// No change is shown before this much of a transfer has arrived.
+constexpr std::int64_t kProgressThresholdBytes = 16384;
+}  // namespace
+
+Downloader::Downloader() {
+  setValueForCurrentProgressPercent(0.0);
+  resultPaths_.reserve(10);
+  cleanupPaths_.reserve(10);
+}
+
+Downloader::~Downloader() = default;
+
+void Downloader::setUrlStrings(std::vector<std::string> urlStrings) {
+  urlStrings_ = std::move(urlStrings);
+  currentUrlIndex_ = 0;
+  resultPaths_.clear();
+}
+
+void Downloader::setRuntimeArgs(const std::optional<std::vector<std::string>>& args) {
+  runtimeArgs_ = args.value_or(std::vector<std::string>{});
+}
+
+// The window's text and button title are bound to these properties.
+void Downloader::setLocalizedPleaseWait(std::string text) {
+  localizedPleaseWait_ = std::move(text);
+  if (progressWindow_) progressWindow_->setText(localizedPleaseWait_);
+}
+
+void Downloader::setLocalizedCancel(std::string text) {
+  localizedCancel_ = std::move(text);
+  if (progressWindow_) progressWindow_->setCancelTitle(localizedCancel_);
+}
+
+void Downloader::setDownloadResponse(std::optional<platform::UrlResponse> response) {
+  urlResponse_ = std::move(response);
+}
+
+void Downloader::setValueForCurrentProgressPercent(double percent) {
+  setCurrentProgressPercent(percent);
+  // The window's bar is bound to the property like every other observer.
+  if (progressWindow_) progressWindow_->setProgress(currentProgressPercent_);
+  for (const auto& observer : progressObservers_) observer(currentProgressPercent_);
+}
+
+void Downloader::observeCurrentProgressPercent(std::function<void(double)> observer) {
+  progressObservers_.push_back(std::move(observer));
+}
+
+void Downloader::setProgressWindow(platform::ui::ProgressWindow* window) {
+  progressWindow_ = window;
+  if (!window) return;
+  window->setText(localizedPleaseWait_);
+  window->setCancelTitle(localizedCancel_);
+  window->setCancelAction([this] { stopDownLoad(); });
+  window->setCancelEnabled(false);
+}
+
+void Downloader::startDownload(const std::string& notificationName) {
+  notificationName_ = notificationName;
+  if (currentUrlIndex_ < 0 || static_cast<std::size_t>(currentUrlIndex_) >= urlStrings_.size()) {
+    install::logDownloadFailure("could not start download");
+    return;
+  }
+  const std::string& urlString = urlStrings_[static_cast<std::size_t>(currentUrlIndex_)];
+  DebugTrace("Info: URL is %@", urlString);
+  resetProgress();
+  const char* kind = nullptr;
+  if (notificationName == INSTALLER_DOWNLOAD_NOTIFY_DONE) {
+    kind = currentUrlIndex_ == 0 ? "runtime" : "signature";
+  } else if (notificationName == CRL_DOWNLOAD_NOTIFY_DONE) {
+    kind = "crl";
+  }
+  if (kind) install::logDownloadBegin(kind, urlString.c_str());
+  urlDownload_.reset();
+  urlDownload_ = platform::UrlDownload::start(urlString, *this, transferOptions_);
+  listRunning_ = urlDownload_ != nullptr;
+  if (urlDownload_) {
+    doingDownload(true);
+  } else {
+    install::logDownloadFailure("could not start download");
+  }
+}
+
+void Downloader::sendDoneNotfication(bool success) {
+  listRunning_ = false;
+  cleanupPaths_.insert(cleanupPaths_.end(), resultPaths_.begin(), resultPaths_.end());
+  platform::NotificationQueue::defaultQueue().enqueueWhenIdle(
+      {notificationName_,
+       this,
+       {{DOWNLOADER_KEY_SUCCESS, success}, {DOWNLOADER_KEY_FILES, resultPaths_}}});
+}
+
+void Downloader::cleanupTempFiles() {
+  for (const std::string& path : cleanupPaths_) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+  }
+  cleanupPaths_.clear();
+  if (!privateFolder_.empty()) {
+    std::error_code ignored;
+    fs::remove_all(privateFolder_, ignored);
+    privateFolder_.clear();
+  }
+}
+
+void Downloader::stopDownLoad() {
+  // The button is live only while a list runs; a late click must not end a list twice.
+  if (!listRunning_) return;
+  if (urlDownload_) urlDownload_->cancel();
+  doingDownload(false);
+  install::logDownloadCancel();
+  sendDoneNotfication(false);
+}
+
+void Downloader::doingDownload(bool active) {
+  if (progressWindow_) progressWindow_->setCancelEnabled(active);
+  if (active) {
+    if (!silent_ && progressWindow_) progressWindow_->makeKeyAndOrderFront();
+    return;
+  }
+  if (progressWindow_) progressWindow_->close();
+  resetProgress();
+}
+
+void Downloader::resetProgress() {
+  bytesReceived_ = 0;
+  setValueForCurrentProgressPercent(0.0);
+}
+
+std::string Downloader::temporaryFolder() {
+  // The platform's temporary folder is shared by every user, so the downloads get a folder of
+  // their own inside it that nobody else can enter.
+  if (privateFolder_.empty()) {
+    std::string pattern = platform::temporaryDirectory() + "/moorstep-XXXXXX";
+    if (mkdtemp(pattern.data())) privateFolder_ = pattern;
+  }
+  return privateFolder_.empty() ? platform::homeDirectory() : privateFolder_;
+}
+
+void Downloader::willSendRequest(platform::UrlDownload&, const std::string& newUrl) {
+  DebugTrace("Info: Redirecting to %@", newUrl);
+}
+
+void Downloader::didReceiveResponse(platform::UrlDownload&, const platform::UrlResponse& response) {
+  resetProgress();
+  setDownloadResponse(response);
+  expectedBytes_ = response.expectedContentLength;
+}
+
+bool Downloader::shouldDecodeSourceDataOfMIMEType(platform::UrlDownload&,
+                                                  const std::string& mimeType) {
+  const bool decode = mimeType == "application/gzip" || mimeType == "application/x-gzip";
+  DebugTrace("Info: Asked to decode %@, response %d", mimeType, decode);
+  return decode;
+}
+
+void Downloader::decideDestinationWithSuggestedFilename(platform::UrlDownload& download,
+                                                        const std::string& filename) {
+  const std::string path = (fs::path(temporaryFolder()) / filename).string();
+  install::logDownloadDest(path.c_str());
+  download.setDestination(path, false);
+}
+
+void Downloader::didCreateDestination(platform::UrlDownload&, const std::string& path) {
+  resultPaths_.push_back(path);
+  DebugTrace("Info: Downloading to %@", path);
+}
+
+void Downloader::didReceiveDataOfLength(platform::UrlDownload&, std::uint64_t length) {
+  bytesReceived_ += static_cast<std::int64_t>(length);
+  if (expectedBytes_ <= 0) return;
+  if (bytesReceived_ <= kProgressThresholdBytes) return;
+  setValueForCurrentProgressPercent(static_cast<double>(bytesReceived_) /
+                                    static_cast<double>(expectedBytes_) * 100.0);
+}
+
+void Downloader::didFinish(platform::UrlDownload&) {
+  // Giving up the transfer destroys the object that is reporting; it is not used again here.
+  urlDownload_.reset();
+  install::logDownloadSuccess();
+  if (urlResponse_) {
+    DebugTrace("Info: Successfully download %qi bytes of type %@",
+               urlResponse_->expectedContentLength, urlResponse_->mimeType);
+  }
+  ++currentUrlIndex_;
+  if (static_cast<std::size_t>(currentUrlIndex_) < urlStrings_.size()) {
+    resetProgress();
+    startDownload(notificationName_);
+    return;
+  }
+  endList(true);
+}
+
+void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlError& error) {
+  urlDownload_.reset();
+  setLastError(error);
+  install::logDownloadFailure(error.localizedDescription.c_str());
+  DebugTrace("Error: Download failed.  Error - %@ %@", error.localizedDescription,
+             error.failingUrlString);
+  ++currentUrlIndex_;
+  if (ignoreFailures_ && static_cast<std::size_t>(currentUrlIndex_) < urlStrings_.size()) {
+    resetProgress();
+    startDownload(notificationName_);
+    return;
+  }
+  endList(ignoreFailures_);
+}
+
+void Downloader::endList(bool success) {
+  doingDownload(false);
+  sendDoneNotfication(success);
+}
+
+}  // namespace moorstep

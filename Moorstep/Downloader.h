@@ -1,0 +1,109 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/UrlDownload.h"
+#include "platform/UrlDownloadDelegate.h"
+#include "platform/ui/ProgressWindow.h"
+
+namespace moorstep {
+
+// Fetches a list of URLs one after the other into a private temporary folder and reports the
+// whole list with one done notification, queued for when the loop is idle. While a list runs,
+// a progress window shows unless the run is silent.
+class Downloader : public platform::UrlDownloadDelegate {
+ public:
+  Downloader();
+  ~Downloader() override;
+  Downloader(const Downloader&) = delete;
+  Downloader& operator=(const Downloader&) = delete;
+
+  void setUrlStrings(std::vector<std::string> urlStrings);
+  const std::vector<std::string>& urlStrings() const { return urlStrings_; }
+  void setRuntimeArgs(const std::optional<std::vector<std::string>>& args);
+  const std::vector<std::string>& runtimeArgs() const { return runtimeArgs_; }
+  void setLocalizedPleaseWait(std::string text);
+  const std::string& localizedPleaseWait() const { return localizedPleaseWait_; }
+  void setLocalizedCancel(std::string text);
+  const std::string& localizedCancel() const { return localizedCancel_; }
+  void setIgnoreFailures(bool ignore) { ignoreFailures_ = ignore; }
+  bool ignoreFailures() const { return ignoreFailures_; }
+  void setSilent(bool silent) { silent_ = silent; }
+  bool silent() const { return silent_; }
+  void setLastError(std::optional<platform::UrlError> error) { lastError_ = std::move(error); }
+  const std::optional<platform::UrlError>& lastError() const { return lastError_; }
+  void setDownloadResponse(std::optional<platform::UrlResponse> response);
+
+  // The observable progress of the current transfer, in percent.
+  double currentProgressPercent() const { return currentProgressPercent_; }
+  void setCurrentProgressPercent(double percent) { currentProgressPercent_ = percent; }
+  // Key-value setting: changes the property and tells every observer.
+  void setValueForCurrentProgressPercent(double percent);
+  void observeCurrentProgressPercent(std::function<void(double)> observer);
+
+  // The outlet of the progress window (not owned); its Cancel button acts on stopDownLoad.
+  void setProgressWindow(platform::ui::ProgressWindow* window);
+
+  void startDownload(const std::string& notificationName);
+  void sendDoneNotfication(bool success);
+  void cleanupTempFiles();
+  void stopDownLoad();
+
+  // Tests shorten the time a transfer may go without receiving anything.
+  void setIdleTimeout(std::chrono::milliseconds timeout) { transferOptions_.idleTimeout = timeout; }
+
+  std::int32_t currentUrlIndex() const { return currentUrlIndex_; }
+  std::int64_t bytesReceived() const { return bytesReceived_; }
+  const std::vector<std::string>& resultPaths() const { return resultPaths_; }
+  const std::vector<std::string>& cleanupPaths() const { return cleanupPaths_; }
+
+  // The transfer's reports.
+  void willSendRequest(platform::UrlDownload& download, const std::string& newUrl) override;
+  void didReceiveResponse(platform::UrlDownload& download,
+                          const platform::UrlResponse& response) override;
+  bool shouldDecodeSourceDataOfMIMEType(platform::UrlDownload& download,
+                                        const std::string& mimeType) override;
+  void decideDestinationWithSuggestedFilename(platform::UrlDownload& download,
+                                              const std::string& filename) override;
+  void didCreateDestination(platform::UrlDownload& download, const std::string& path) override;
+  void didReceiveDataOfLength(platform::UrlDownload& download, std::uint64_t length) override;
+  void didFinish(platform::UrlDownload& download) override;
+  void didFailWithError(platform::UrlDownload& download, const platform::UrlError& error) override;
+
+ private:
+  void doingDownload(bool active);
+  void resetProgress();
+  void endList(bool success);
+  std::string temporaryFolder();
+
+  std::int64_t bytesReceived_ = 0;
+  std::int64_t expectedBytes_ = 0;
+  double currentProgressPercent_ = 0.0;
+  std::int32_t currentUrlIndex_ = 0;
+  std::vector<std::string> urlStrings_;
+  std::vector<std::string> runtimeArgs_;
+  std::unique_ptr<platform::UrlDownload> urlDownload_;
+  std::optional<platform::UrlResponse> urlResponse_;
+  std::vector<std::string> resultPaths_;
+  std::vector<std::string> cleanupPaths_;
+  std::optional<platform::UrlError> lastError_;
+  bool ignoreFailures_ = false;
+  bool silent_ = false;
+  std::string notificationName_;
+  platform::ui::ProgressWindow* progressWindow_ = nullptr;
+  std::string localizedPleaseWait_;
+  std::string localizedCancel_;
+
+  bool listRunning_ = false;
+  std::string privateFolder_;
+  std::vector<std::function<void(double)>> progressObservers_;
+  platform::UrlDownload::Options transferOptions_;
+};
+
+}  // namespace moorstep

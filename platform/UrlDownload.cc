@@ -1,0 +1,420 @@
+#include "UrlDownload.h"
+
+#include <glib-unix.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "RunLoop.h"
+#include "SuggestedFilename.h"
+
+namespace platform {
+namespace {
+constexpr long kMaxRedirects = 16;
+constexpr long kReceiveBufferBytes = 128 * 1024;
+
+void initialiseCurlOnce() {
+  static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+  (void)initialised;
+}
+
+int urlErrorFor(CURLcode result) {
+  switch (result) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+      return kUrlErrorUnsupportedURL;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return kUrlErrorCannotFindHost;
+    case CURLE_COULDNT_CONNECT:
+      return kUrlErrorCannotConnectToHost;
+    case CURLE_OPERATION_TIMEDOUT:
+      return kUrlErrorTimedOut;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return kUrlErrorHTTPTooManyRedirects;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+      return kUrlErrorNetworkConnectionLost;
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+      return kUrlErrorBadServerResponse;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+      return kUrlErrorSecureConnectionFailed;
+    case CURLE_BAD_CONTENT_ENCODING:
+      return kUrlErrorDecodingFailedMidStream;
+    case CURLE_WRITE_ERROR:
+      return kUrlErrorCannotWriteToFile;
+    default:
+      return kUrlErrorUnknown;
+  }
+}
+
+std::string lowerTrimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+    text.remove_suffix(1);
+  }
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+bool isHttpUrl(const std::string& url) {
+  const std::string scheme = lowerTrimmed(url.substr(0, url.find(':')));
+  return scheme == "http" || scheme == "https";
+}
+
+std::string resolveUrl(const std::string& base, const std::string& relative) {
+  std::unique_ptr<CURLU, FreeWith<curl_url_cleanup>> url(curl_url());
+  if (!url || curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
+      curl_url_set(url.get(), CURLUPART_URL, relative.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
+          CURLUE_OK) {
+    return relative;
+  }
+  char* resolved = nullptr;
+  if (curl_url_get(url.get(), CURLUPART_URL, &resolved, 0) != CURLUE_OK) return relative;
+  std::string result(resolved);
+  curl_free(resolved);
+  return result;
+}
+}  // namespace
+
+std::unique_ptr<UrlDownload> UrlDownload::start(const std::string& url,
+                                                UrlDownloadDelegate& delegate, Options options) {
+  std::unique_ptr<UrlDownload> download(new UrlDownload(url, delegate, options));
+  if (!download->begin()) return nullptr;
+  return download;
+}
+
+UrlDownload::UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options)
+    : url_(std::move(url)),
+      delegate_(delegate),
+      options_(options),
+      context_(RunLoop::main().context()) {}
+
+UrlDownload::~UrlDownload() {
+  report_.reset();
+  if (attached_ && file_) file_->remove();
+  stopTransfer();
+  // Closing cached connections calls back into watches_, so libcurl goes first.
+  easy_.reset();
+  multi_.reset();
+  watches_.clear();
+}
+
+bool UrlDownload::begin() {
+  initialiseCurlOnce();
+  multi_.reset(curl_multi_init());
+  easy_.reset(curl_easy_init());
+  if (!multi_ || !easy_) return false;
+  CURL* easy = easy_.get();
+  bool ok = curl_easy_setopt(easy, CURLOPT_URL, url_.c_str()) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_USERAGENT, "Moorstep/3.2.0.2060") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &UrlDownload::onHeader) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, this) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &UrlDownload::onData) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEDATA, this) == CURLE_OK;
+  CURLM* multi = multi_.get();
+  ok = ok && curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &UrlDownload::onSocket) == CURLM_OK;
+  ok = ok && curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this) == CURLM_OK;
+  ok = ok && curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &UrlDownload::onTimer) == CURLM_OK;
+  ok = ok && curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this) == CURLM_OK;
+  if (!ok || curl_multi_add_handle(multi, easy) != CURLM_OK) return false;
+  attached_ = true;
+  lastActivity_ = g_get_monotonic_time();
+  armIdleCheck(options_.idleTimeout);
+  return true;
+}
+
+SourceId UrlDownload::addSource(GSource* source, GSourceFunc callback) {
+  g_source_set_callback(source, callback, this, nullptr);
+  const guint id = g_source_attach(source, context_);
+  g_source_unref(source);
+  return SourceId(context_, id);
+}
+
+int UrlDownload::onSocket(CURL*, curl_socket_t fd, int what, void* self, void*) {
+  auto* download = static_cast<UrlDownload*>(self);
+  if (what == CURL_POLL_REMOVE) {
+    download->watches_.erase(fd);
+    return 0;
+  }
+  int condition = G_IO_ERR | G_IO_HUP;
+  if (what & CURL_POLL_IN) condition |= G_IO_IN;
+  if (what & CURL_POLL_OUT) condition |= G_IO_OUT;
+  // The wanted events changed: the old watch goes, a new one takes its place.
+  download->watches_[fd] =
+      download->addSource(g_unix_fd_source_new(fd, static_cast<GIOCondition>(condition)),
+                          G_SOURCE_FUNC(&UrlDownload::onSocketReady));
+  return 0;
+}
+
+int UrlDownload::onTimer(CURLM*, long timeoutMs, void* self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  if (timeoutMs < 0) {
+    download->curlTimer_.reset();
+    return 0;
+  }
+  // libcurl is never called from here: even a zero time-out goes through the loop.
+  download->curlTimer_ = download->addSource(g_timeout_source_new(static_cast<guint>(timeoutMs)),
+                                             &UrlDownload::onCurlTimeout);
+  return 0;
+}
+
+gboolean UrlDownload::onSocketReady(gint fd, GIOCondition condition, gpointer self) {
+  int events = 0;
+  if (condition & G_IO_IN) events |= CURL_CSELECT_IN;
+  if (condition & G_IO_OUT) events |= CURL_CSELECT_OUT;
+  if (condition & (G_IO_ERR | G_IO_HUP)) events |= CURL_CSELECT_ERR;
+  static_cast<UrlDownload*>(self)->act(fd, events);
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean UrlDownload::onCurlTimeout(gpointer self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  download->curlTimer_.release();
+  download->act(CURL_SOCKET_TIMEOUT, 0);
+  return G_SOURCE_REMOVE;
+}
+
+void UrlDownload::act(curl_socket_t fd, int events) {
+  int running = 0;
+  inCallback_ = true;
+  curl_multi_socket_action(multi_.get(), fd, events, &running);
+  inCallback_ = false;
+  if (cancelled_) {
+    stopTransfer();
+    return;
+  }
+  drainCompleted();
+}
+
+void UrlDownload::drainCompleted() {
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi_.get(), &left)) {
+    if (message->msg == CURLMSG_DONE) {
+      complete(message->data.result);
+      return;
+    }
+  }
+}
+
+std::size_t UrlDownload::onHeader(char* data, std::size_t size, std::size_t count, void* self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  download->lastActivity_ = g_get_monotonic_time();
+  return download->headerLine(std::string_view(data, size * count)) ? size * count : 0;
+}
+
+bool UrlDownload::headerLine(std::string_view line) {
+  if (cancelled_) return false;
+  if (line.starts_with("HTTP/")) {
+    contentDisposition_.clear();
+    location_.clear();
+    contentEncoded_ = false;
+    return true;
+  }
+  if (line == "\r\n" || line == "\n") return endOfHeaders();
+  const std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return true;
+  const std::string name = lowerTrimmed(line.substr(0, colon));
+  std::string_view value = line.substr(colon + 1);
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) {
+    value.remove_suffix(1);
+  }
+  if (name == "content-disposition") contentDisposition_ = value;
+  if (name == "location") location_ = value;
+  if (name == "content-encoding") contentEncoded_ = lowerTrimmed(value) != "identity";
+  return true;
+}
+
+bool UrlDownload::endOfHeaders() {
+  long status = 0;
+  curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
+  if (status < 200) return true;  // an interim response; the real one follows
+  if (status >= 300 && status < 400 && !location_.empty()) {
+    reportRedirect();
+    return !cancelled_;
+  }
+  if (status >= 300) {
+    const bool missing = status == 404 || status == 410;
+    error_ = UrlError::make(missing ? kUrlErrorFileDoesNotExist : kUrlErrorBadServerResponse,
+                            effectiveUrl());
+    return false;
+  }
+  return responseArrived(status);
+}
+
+void UrlDownload::reportRedirect() {
+  const std::string target = resolveUrl(effectiveUrl(), location_);
+  // libcurl refuses other schemes itself; only redirects that will be followed are reported.
+  if (isHttpUrl(target)) delegate_.willSendRequest(*this, target);
+}
+
+bool UrlDownload::responseArrived(long status) {
+  responseSeen_ = true;
+  UrlResponse response;
+  response.url = effectiveUrl();
+  response.statusCode = status;
+  curl_off_t length = -1;
+  if (curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+      length >= 0) {
+    response.expectedContentLength = length;
+  }
+  const char* type = nullptr;
+  if (curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
+    const std::string_view full(type);
+    response.mimeType = lowerTrimmed(full.substr(0, full.find(';')));
+  }
+  response.suggestedFilename = suggestedFilename(contentDisposition_, response.url);
+
+  delegate_.didReceiveResponse(*this, response);
+  if (cancelled_) return false;
+  // Content-Encoding has already been undone by libcurl; the body is decoded only once.
+  if (delegate_.shouldDecodeSourceDataOfMIMEType(*this, response.mimeType) && !contentEncoded_) {
+    decoder_ = std::make_unique<GzipDecoder>();
+  }
+  if (cancelled_) return false;
+  delegate_.decideDestinationWithSuggestedFilename(*this, response.suggestedFilename);
+  if (cancelled_) return false;
+  if (!file_) {
+    if (!error_) error_ = UrlError::make(kUrlErrorCannotCreateFile, response.url);
+    return false;
+  }
+  delegate_.didCreateDestination(*this, file_->path());
+  return !cancelled_;
+}
+
+void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
+  file_ = DestinationFile::create(path, allowOverwrite);
+  if (!file_) error_ = UrlError::make(kUrlErrorCannotCreateFile, effectiveUrl());
+}
+
+std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count, void* self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  download->lastActivity_ = g_get_monotonic_time();
+  return download->store(data, size * count) ? size * count : 0;
+}
+
+bool UrlDownload::store(const char* data, std::size_t length) {
+  if (cancelled_ || !file_ || error_) return false;
+  if (decoder_) {
+    const GzipDecoder::Status status = decoder_->decode(
+        data, length, [this](const char* out, std::size_t n) { return file_->write(out, n); });
+    if (status != GzipDecoder::Status::kOk) {
+      error_ =
+          UrlError::make(status == GzipDecoder::Status::kCorrupt ? kUrlErrorDecodingFailedMidStream
+                                                                 : kUrlErrorCannotWriteToFile,
+                         effectiveUrl());
+      return false;
+    }
+  } else if (!file_->write(data, length)) {
+    error_ = UrlError::make(kUrlErrorCannotWriteToFile, effectiveUrl());
+    return false;
+  }
+  delegate_.didReceiveDataOfLength(*this, length);
+  return !cancelled_;
+}
+
+void UrlDownload::complete(CURLcode result) {
+  const std::string failingUrl = effectiveUrl();
+  stopTransfer();
+  if (!error_) {
+    if (result != CURLE_OK) {
+      error_ = UrlError::make(urlErrorFor(result), failingUrl);
+    } else if (!file_) {
+      error_ = UrlError::make(kUrlErrorBadServerResponse, failingUrl);
+    } else if (decoder_ && !decoder_->complete()) {
+      error_ = UrlError::make(kUrlErrorDecodingFailedToComplete, failingUrl);
+    } else if (!file_->close()) {
+      error_ = UrlError::make(kUrlErrorCannotCloseFile, failingUrl);
+    }
+  }
+  if (error_ && file_) file_->remove();
+  report_ = addSource(g_timeout_source_new(0), &UrlDownload::onReport);
+}
+
+gboolean UrlDownload::onReport(gpointer self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  download->report_.release();
+  // The delegate may destroy the transfer in its final report: nothing here touches it after.
+  UrlDownloadDelegate& delegate = download->delegate_;
+  if (download->error_) {
+    const UrlError error = *download->error_;
+    delegate.didFailWithError(*download, error);
+  } else {
+    delegate.didFinish(*download);
+  }
+  return G_SOURCE_REMOVE;
+}
+
+void UrlDownload::armIdleCheck(std::chrono::milliseconds delay) {
+  idleCheck_ =
+      addSource(g_timeout_source_new(static_cast<guint>(std::max<long long>(delay.count(), 0))),
+                &UrlDownload::onIdleCheck);
+}
+
+gboolean UrlDownload::onIdleCheck(gpointer self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  download->idleCheck_.release();
+  const auto idle = std::chrono::microseconds(g_get_monotonic_time() - download->lastActivity_);
+  if (idle >= download->options_.idleTimeout) {
+    download->abortWith(kUrlErrorTimedOut);
+  } else {
+    download->armIdleCheck(
+        std::chrono::ceil<std::chrono::milliseconds>(download->options_.idleTimeout - idle));
+  }
+  return G_SOURCE_REMOVE;
+}
+
+void UrlDownload::abortWith(int code) {
+  if (!error_) error_ = UrlError::make(code, effectiveUrl());
+  complete(CURLE_ABORTED_BY_CALLBACK);
+}
+
+void UrlDownload::cancel() {
+  if (cancelled_) return;
+  cancelled_ = true;
+  report_.reset();
+  if (file_) file_->remove();
+  // Inside libcurl's own callbacks the handle cannot be removed; act() does it on return.
+  if (!inCallback_) stopTransfer();
+}
+
+void UrlDownload::stopTransfer() {
+  idleCheck_.reset();
+  if (attached_) {
+    attached_ = false;
+    curl_multi_remove_handle(multi_.get(), easy_.get());
+  }
+  curlTimer_.reset();
+  watches_.clear();
+}
+
+std::string UrlDownload::effectiveUrl() const {
+  const char* url = nullptr;
+  if (easy_ && curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url) {
+    return url;
+  }
+  return url_;
+}
+
+}  // namespace platform

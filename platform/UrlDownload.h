@@ -1,0 +1,94 @@
+#pragma once
+
+#include <curl/curl.h>
+#include <glib.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "DestinationFile.h"
+#include "GzipDecoder.h"
+#include "Handles.h"
+#include "UrlDownloadDelegate.h"
+
+namespace platform {
+
+// One HTTP transfer into a file, driven by the run loop through libcurl's socket and timer
+// callbacks: no thread, no polling. Redirects are followed (http and https only, at most 16),
+// Content-Encoding is undone, an HTTP error status fails the transfer, and a transfer that
+// receives nothing for the idle time-out fails with kUrlErrorTimedOut.
+class UrlDownload {
+ public:
+  struct Options {
+    std::chrono::milliseconds idleTimeout{std::chrono::seconds(30)};
+  };
+
+  // Starts at once; the reports come later, from the loop. nullptr when no transfer could be
+  // set up at all.
+  static std::unique_ptr<UrlDownload> start(const std::string& url, UrlDownloadDelegate& delegate,
+                                            Options options);
+  ~UrlDownload();
+  UrlDownload(const UrlDownload&) = delete;
+  UrlDownload& operator=(const UrlDownload&) = delete;
+
+  // The delegate's answer to decideDestinationWithSuggestedFilename.
+  void setDestination(const std::string& path, bool allowOverwrite);
+  // Stops the transfer and removes its partial file; nothing is reported afterwards.
+  void cancel();
+
+  const std::string& url() const { return url_; }
+
+ private:
+  UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options);
+  bool begin();
+
+  static int onSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socketData);
+  static int onTimer(CURLM* multi, long timeoutMs, void* self);
+  static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
+  static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self);
+  static gboolean onSocketReady(gint fd, GIOCondition condition, gpointer self);
+  static gboolean onCurlTimeout(gpointer self);
+  static gboolean onIdleCheck(gpointer self);
+  static gboolean onReport(gpointer self);
+
+  void act(curl_socket_t fd, int events);
+  void drainCompleted();
+  bool headerLine(std::string_view line);
+  bool endOfHeaders();
+  bool responseArrived(long status);
+  void reportRedirect();
+  bool store(const char* data, std::size_t length);
+  void complete(CURLcode result);
+  void abortWith(int code);
+  void stopTransfer();
+  void armIdleCheck(std::chrono::milliseconds delay);
+  std::string effectiveUrl() const;
+  SourceId addSource(GSource* source, GSourceFunc callback);
+
+  std::string url_;
+  UrlDownloadDelegate& delegate_;
+  Options options_;
+  GMainContext* context_;
+  CurlMultiPtr multi_;
+  CurlEasyPtr easy_;
+  std::map<curl_socket_t, SourceId> watches_;
+  SourceId curlTimer_;
+  SourceId idleCheck_;
+  SourceId report_;
+  gint64 lastActivity_ = 0;
+  std::string contentDisposition_;
+  std::string location_;
+  bool contentEncoded_ = false;
+  std::optional<DestinationFile> file_;
+  std::unique_ptr<GzipDecoder> decoder_;
+  std::optional<UrlError> error_;
+  bool responseSeen_ = false;
+  bool attached_ = false;
+  bool inCallback_ = false;
+  bool cancelled_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,356 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "HttpServer.h"
+#include "Moorstep/Downloader.h"
+#include "Moorstep/Notifications.h"
+#include "RecordingProgressWindow.h"
+#include "ScopedEnv.h"
+#include "SyslogCapture.h"
+#include "TempDir.h"
+#include "platform/NotificationCenter.h"
+#include "platform/RunLoop.h"
+
+namespace {
+namespace fs = std::filesystem;
+using moorstep::CRL_DOWNLOAD_NOTIFY_DONE;
+using moorstep::Downloader;
+using moorstep::INSTALLER_DOWNLOAD_NOTIFY_DONE;
+using Strings = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::string pattern(std::size_t size, char seed) {
+  std::string data(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(seed + i * 7 + i / 251);
+  return data;
+}
+
+struct Done {
+  std::string name;
+  bool success;
+  Strings files;
+};
+
+class DownloaderTest : public ::testing::Test {
+ protected:
+  DownloaderTest() {
+    env_.set("TMPDIR", tmp_.path());
+    env_.set("MOORSTEP_SYSLOG_CAPTURE", logs_.path() + "/syslog");
+    for (const char* proxy : {"http_proxy", "HTTP_PROXY", "https_proxy", "all_proxy", "ALL_PROXY",
+                              "no_proxy", "NO_PROXY"}) {
+      env_.set(proxy, std::nullopt);
+    }
+    served_.write("installer", pattern(100000, 'i'));
+    served_.write("installer.p7", pattern(2000, 's'));
+    served_.write("one.crl", pattern(500, '1'));
+    served_.write("three.crl", pattern(700, '3'));
+    downloader_.setProgressWindow(&window_);
+    downloader_.setIdleTimeout(3s);
+    for (const char* name : {INSTALLER_DOWNLOAD_NOTIFY_DONE, CRL_DOWNLOAD_NOTIFY_DONE, "Other"}) {
+      platform::NotificationCenter::defaultCenter().addObserver(
+          this, name, nullptr, [this](const platform::Notification& n) {
+            EXPECT_EQ(n.object, &downloader_);
+            window_.events_.push_back("notified");
+            done_.push_back(
+                {n.name, n.boolValue(moorstep::DOWNLOADER_KEY_SUCCESS),
+                 n.stringListValue(moorstep::DOWNLOADER_KEY_FILES).value_or(Strings{})});
+          });
+    }
+  }
+  ~DownloaderTest() override {
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    downloader_.cleanupTempFiles();
+  }
+
+  Done run(const Strings& paths, const std::string& name = INSTALLER_DOWNLOAD_NOTIFY_DONE,
+           bool ignoreFailures = false) {
+    Strings urls;
+    for (const auto& p : paths) urls.push_back(p.starts_with("/") ? server_.url(p) : p);
+    const std::size_t before = done_.size();
+    downloader_.setUrlStrings(urls);
+    downloader_.setIgnoreFailures(ignoreFailures);
+    downloader_.startDownload(name);
+    EXPECT_TRUE(platform::RunLoop::main().runUntil([&] { return done_.size() > before; }, 30s));
+    return done_.size() > before ? done_.back() : Done{};
+  }
+  Strings log() const {
+    return testsupport::logTexts(testsupport::readLogRecords(logs_.path() + "/syslog"));
+  }
+  std::string privateFolder(const Done& done) const {
+    return done.files.empty() ? "" : fs::path(done.files.front()).parent_path().string();
+  }
+  Strings served() const { return server_.requests(); }
+
+  testsupport::ScopedEnv env_{{"TMPDIR", "MOORSTEP_SYSLOG_CAPTURE", "http_proxy", "HTTP_PROXY",
+                               "https_proxy", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}};
+  testsupport::TempDir tmp_, logs_, served_;
+  testsupport::HttpServer server_{served_.path()};
+  testsupport::RecordingProgressWindow window_;
+  Downloader downloader_;
+  std::vector<Done> done_;
+};
+
+TEST_F(DownloaderTest, TwoFilesInOrderThenOneNotificationAfterTheWindowHasClosed) {
+  downloader_.setLocalizedPleaseWait("Please wait.");
+  downloader_.setLocalizedCancel("Cancel");
+  const Done done = run({"/files/installer", "/files/installer.p7"});
+  EXPECT_TRUE(done.success);
+  ASSERT_EQ(done.files.size(), 2u);
+  const std::string folder = privateFolder(done);
+  EXPECT_EQ(done.files, (Strings{folder + "/installer", folder + "/installer.p7"}));
+  EXPECT_EQ(fs::path(folder).parent_path(), fs::path(tmp_.path()));
+  EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(readFile(done.files[0]), readFile(served_.path() + "/installer"));
+  EXPECT_EQ(readFile(done.files[1]), readFile(served_.path() + "/installer.p7"));
+  EXPECT_EQ(log(),
+            (Strings{"Begin runtime download from " + server_.url("/files/installer"),
+                     "Download destination is " + folder + "/installer", "Download success",
+                     "Begin signature download from " + server_.url("/files/installer.p7"),
+                     "Download destination is " + folder + "/installer.p7", "Download success"}));
+  EXPECT_EQ(window_.events_, (Strings{"front", "front", "close", "notified"}));
+  EXPECT_EQ(window_.text_, "Please wait.");
+  EXPECT_EQ(window_.cancelTitle_, "Cancel");
+  EXPECT_FALSE(window_.cancelEnabled_);
+  EXPECT_GT(window_.progress_.size(), 2u) << "the bar follows the transfer";
+  EXPECT_EQ(downloader_.currentUrlIndex(), 2);
+  EXPECT_EQ(downloader_.cleanupPaths(), done.files);
+}
+
+TEST_F(DownloaderTest, AFailureEndsTheListUnlessFailuresAreIgnored) {
+  Done done = run({"/status/404", "/files/installer.p7"});
+  EXPECT_FALSE(done.success);
+  EXPECT_TRUE(done.files.empty()) << "an error page leaves no file";
+  EXPECT_EQ(served(), (Strings{"/status/404"})) << "the second is never requested";
+  ASSERT_TRUE(downloader_.lastError());
+  EXPECT_EQ(downloader_.lastError()->domain, "NSURLErrorDomain");
+  EXPECT_EQ(downloader_.lastError()->code, -1100);
+  EXPECT_EQ(log().back(), "Download failure: The requested URL was not found on this server.");
+
+  done = run({"/files/one.crl", "/status/500", "/files/three.crl"}, CRL_DOWNLOAD_NOTIFY_DONE, true);
+  EXPECT_TRUE(done.success);
+  ASSERT_EQ(done.files.size(), 2u);
+  EXPECT_EQ(readFile(done.files[1]), readFile(served_.path() + "/three.crl"));
+  EXPECT_EQ(downloader_.lastError()->code, -1011);
+  int crlBegins = 0;
+  for (const auto& line : log()) crlBegins += line.starts_with("Begin crl download from ");
+  EXPECT_EQ(crlBegins, 3);
+
+  done = run({"/status/410", "http://127.0.0.1:1/nothing"}, CRL_DOWNLOAD_NOTIFY_DONE, true);
+  EXPECT_TRUE(done.success) << "every failure ignored still reports success";
+  EXPECT_TRUE(done.files.empty());
+  EXPECT_EQ(downloader_.lastError()->code, -1004);
+
+  done = run({"/files/installer"});
+  EXPECT_TRUE(done.success);
+  EXPECT_EQ(downloader_.lastError()->code, -1004) << "the last error is kept across lists";
+}
+
+TEST_F(DownloaderTest, ANewListStartsAfreshWhileCleanupRemembersEveryList) {
+  const Done first = run({"/files/installer", "/files/installer"}, "Other");
+  ASSERT_EQ(first.files.size(), 2u);
+  const std::string folder = privateFolder(first);
+  EXPECT_EQ(first.files[1], folder + "/installer-1") << "an existing file is never overwritten";
+  EXPECT_EQ(first.name, "Other");
+  for (const auto& line : log()) EXPECT_FALSE(line.starts_with("Begin ")) << line;
+
+  downloader_.setUrlStrings({server_.url("/files/one.crl")});
+  EXPECT_EQ(downloader_.currentUrlIndex(), 0);
+  EXPECT_TRUE(downloader_.resultPaths().empty());
+  const Done second = run({"/files/one.crl"}, CRL_DOWNLOAD_NOTIFY_DONE);
+  EXPECT_EQ(downloader_.cleanupPaths().size(), 3u);
+  EXPECT_TRUE(fs::exists(first.files[0]));
+
+  downloader_.cleanupTempFiles();
+  downloader_.cleanupTempFiles();
+  EXPECT_FALSE(fs::exists(first.files[0]));
+  EXPECT_FALSE(fs::exists(second.files[0]));
+  EXPECT_TRUE(fs::is_empty(tmp_.path())) << "the private folder goes too";
+}
+
+TEST_F(DownloaderTest, GzipContentIsStoredDecompressedAndRedirectsAreFollowedQuietly) {
+  Done done = run({"/gzip-type/installer", "/gzip-encoding/installer.p7"}, "Other");
+  ASSERT_TRUE(done.success);
+  EXPECT_EQ(readFile(done.files[0]), readFile(served_.path() + "/installer"));
+  EXPECT_EQ(readFile(done.files[1]), readFile(served_.path() + "/installer.p7"));
+  served_.write("archive.gz", "not decoded");
+  done = run({"/type/application_octet-stream/archive.gz"}, "Other");
+  EXPECT_EQ(readFile(done.files[0]), "not decoded") << "other types are stored as received";
+
+  const std::size_t logLines = log().size();
+  done = run({"/redirect/3/files/installer.p7"}, CRL_DOWNLOAD_NOTIFY_DONE);
+  ASSERT_TRUE(done.success);
+  EXPECT_EQ(readFile(done.files[0]), readFile(served_.path() + "/installer.p7"));
+  EXPECT_EQ(log().size(), logLines + 3) << "begin, destination, success: nothing for redirects";
+
+  done = run({"/gzip-corrupt"}, "Other");
+  EXPECT_FALSE(done.success);
+  EXPECT_EQ(downloader_.lastError()->code, -3006);
+  EXPECT_FALSE(fs::exists(done.files.at(0))) << "the partial file is removed";
+}
+
+TEST_F(DownloaderTest, RefusedAddressesAndBrokenTransfers) {
+  struct Case {
+    std::string path;
+    int code;
+  };
+  const std::vector<Case> cases = {
+      {"/redirect-loop", -1007},
+      {"/redirect-to?url=file:///etc/passwd", -1002},
+      {"/redirect-to?url=ftp://127.0.0.1/x", -1002},
+      {"ftp://127.0.0.1/installer", -1002},
+      {"file:///etc/passwd", -1002},
+      {"/drop/installer", -1005},
+      {"http://no-such-host.invalid/x", -1003},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const Done done = run({c.path}, "Other");
+    EXPECT_FALSE(done.success);
+    ASSERT_TRUE(downloader_.lastError());
+    EXPECT_EQ(downloader_.lastError()->code, c.code);
+    for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file)) << file;
+  }
+  EXPECT_TRUE(fs::is_empty(fs::path(tmp_.path()) / fs::directory_iterator(tmp_.path())->path()));
+
+  Done done = run({"/no-length/installer", "/extra/installer.p7"}, "Other");
+  EXPECT_TRUE(done.success);
+  EXPECT_EQ(readFile(done.files[0]), readFile(served_.path() + "/installer"));
+}
+
+TEST_F(DownloaderTest, HostileSuggestedNamesStayInsideThePrivateFolder) {
+  const Strings hostile = {"../../x", "/etc/passwd", "..", "", "a\x01b", "..\\..\\win.ini", "."};
+  for (const auto& name : hostile) {
+    SCOPED_TRACE(name);
+    std::string escaped;
+    for (unsigned char c : name) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      escaped += hex;
+    }
+    const Done done = run({"/disposition/installer.p7?filename=" + escaped}, "Other");
+    ASSERT_TRUE(done.success);
+    ASSERT_EQ(done.files.size(), 1u);
+    const fs::path file(done.files[0]);
+    EXPECT_EQ(file.parent_path().parent_path(), fs::path(tmp_.path()));
+    EXPECT_NE(file.filename(), "..");
+    EXPECT_NE(file.filename(), ".");
+    EXPECT_EQ(readFile(done.files[0]), readFile(served_.path() + "/installer.p7"));
+  }
+  EXPECT_FALSE(fs::exists(fs::path(tmp_.path()).parent_path() / "x"));
+}
+
+TEST_F(DownloaderTest, TheIdleTimeOutEndsAStallButNotASlowTransfer) {
+  downloader_.setIdleTimeout(600ms);
+  Done done = run({"/slow?bytes=50000&chunks=6&interval=300"}, "Other");
+  EXPECT_TRUE(done.success) << "1.5 s in all, never 600 ms without a byte";
+  EXPECT_EQ(fs::file_size(done.files.at(0)), 50000u);
+  for (const char* stall : {"/stall", "/stall-headers"}) {
+    const auto started = std::chrono::steady_clock::now();
+    done = run({stall}, "Other");
+    EXPECT_FALSE(done.success);
+    EXPECT_EQ(downloader_.lastError()->code, -1001);
+    EXPECT_EQ(downloader_.lastError()->localizedDescription, "The request timed out.");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file));
+  }
+}
+
+TEST_F(DownloaderTest, CancelDuringTheSecondTransferEndsTheListOnce) {
+  downloader_.setUrlStrings({server_.url("/files/installer"), server_.url("/stall")});
+  downloader_.startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
+  ASSERT_TRUE(platform::RunLoop::main().runUntil(
+      [&] { return downloader_.resultPaths().size() == 2; }, 10s));
+  EXPECT_TRUE(window_.cancelEnabled_);
+  window_.clickCancel();
+  window_.clickCancel();  // a second click after the end changes nothing
+  ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return !done_.empty(); }, 5s));
+  platform::RunLoop::main().runUntil([] { return false; }, 300ms);
+  ASSERT_EQ(done_.size(), 1u);
+  EXPECT_FALSE(done_[0].success);
+  ASSERT_EQ(done_[0].files.size(), 2u);
+  EXPECT_TRUE(fs::exists(done_[0].files[0]));
+  EXPECT_FALSE(fs::exists(done_[0].files[1])) << "the partial file is removed";
+  EXPECT_EQ(log().back(), "Download cancelled");
+  EXPECT_EQ(window_.events_, (Strings{"front", "front", "close", "notified"}));
+  EXPECT_FALSE(window_.cancelEnabled_);
+}
+
+TEST_F(DownloaderTest, ASilentListNeverShowsTheWindow) {
+  downloader_.setSilent(true);
+  const Done done = run({"/files/installer", "/files/installer.p7"});
+  EXPECT_TRUE(done.success);
+  EXPECT_EQ(window_.events_, (Strings{"close", "notified"}));
+}
+
+TEST_F(DownloaderTest, ProxyVariablesAreHonoured) {
+  testsupport::TempDir proxyRoot;
+  testsupport::HttpServer proxy(proxyRoot.path());
+  proxyRoot.write("installer", "from the proxy");
+  env_.set("http_proxy", proxy.url(""));
+  Done done = run({"http://download.kavex.invalid/files/installer"}, "Other");
+  ASSERT_TRUE(done.success);
+  EXPECT_EQ(readFile(done.files[0]), "from the proxy");
+  EXPECT_EQ(proxy.requests(), (Strings{"proxy /files/installer"}));
+
+  env_.set("no_proxy", "127.0.0.1");
+  done = run({"/files/installer.p7"}, "Other");
+  ASSERT_TRUE(done.success);
+  EXPECT_EQ(proxy.requests().size(), 1u) << "no_proxy bypasses it";
+}
+
+// A transfer that never ends, to hand the progress arithmetic a real transfer object.
+class Idle : public platform::UrlDownloadDelegate {
+  void willSendRequest(platform::UrlDownload&, const std::string&) override {}
+  void didReceiveResponse(platform::UrlDownload&, const platform::UrlResponse&) override {}
+  bool shouldDecodeSourceDataOfMIMEType(platform::UrlDownload&, const std::string&) override {
+    return false;
+  }
+  void decideDestinationWithSuggestedFilename(platform::UrlDownload&, const std::string&) override {
+  }
+  void didCreateDestination(platform::UrlDownload&, const std::string&) override {}
+  void didReceiveDataOfLength(platform::UrlDownload&, std::uint64_t) override {}
+  void didFinish(platform::UrlDownload&) override {}
+  void didFailWithError(platform::UrlDownload&, const platform::UrlError&) override {}
+};
+
+TEST_F(DownloaderTest, ProgressArithmetic) {
+  Idle idle;
+  auto transfer = platform::UrlDownload::start(server_.url("/stall-headers"), idle, {});
+  ASSERT_TRUE(transfer);
+  auto respond = [&](std::int64_t expected) {
+    platform::UrlResponse response;
+    response.expectedContentLength = expected;
+    downloader_.didReceiveResponse(*transfer, response);
+  };
+  respond(32768);
+  downloader_.didReceiveDataOfLength(*transfer, 16384);
+  EXPECT_EQ(downloader_.currentProgressPercent(), 0.0) << "nothing shown up to 16 KiB";
+  downloader_.didReceiveDataOfLength(*transfer, 1);
+  EXPECT_NEAR(downloader_.currentProgressPercent(), 50.003, 0.001);
+  EXPECT_NEAR(window_.progress_.back(), 50.003, 0.001) << "the bar observes the property";
+  respond(10000);
+  EXPECT_EQ(downloader_.currentProgressPercent(), 0.0) << "a response resets the bar";
+  downloader_.didReceiveDataOfLength(*transfer, 20000);
+  EXPECT_EQ(downloader_.currentProgressPercent(), 200.0);
+  respond(-1);
+  downloader_.didReceiveDataOfLength(*transfer, 1 << 20);
+  EXPECT_EQ(downloader_.currentProgressPercent(), 0.0) << "unknown length: the bar stays at 0";
+  EXPECT_EQ(downloader_.bytesReceived(), 1 << 20);
+}
+
+}  // namespace

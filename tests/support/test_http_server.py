@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""An HTTP server on 127.0.0.1 for the tests, serving the files of one folder and misbehaving
+on request. Prints its port on the first line of standard output, then serves until killed.
+Every request line is appended to the log file, proxied ones marked with "proxy ".
+
+Routes (NAME is a file of the folder):
+  /files/NAME                  the file, with its length
+  /status/CODE                 that status with a short body
+  /redirect/N/PATH             N redirects, then PATH
+  /redirect-loop               redirects to itself
+  /redirect-to?url=URL         one redirect to URL (any scheme)
+  /gzip-type/NAME              the file gzipped, Content-Type application/x-gzip
+  /gzip-encoding/NAME          the file with Content-Encoding gzip
+  /gzip-corrupt                application/x-gzip content that is not gzip
+  /disposition/NAME?filename=F the file with Content-Disposition filename F
+  /no-length/NAME              the file without a length, ended by closing the connection
+  /extra/NAME                  announces half of the file's length, sends it all
+  /drop/NAME                   announces the whole length, sends half, closes
+  /stall                       headers, then no byte at all
+  /stall-headers               no response at all
+  /slow?bytes=N&chunks=C&interval=MS   N bytes in C pieces, MS milliseconds apart
+  /type/TYPE/NAME              the file with that Content-Type (TYPE with "_" for "/")
+Requests with an absolute URI are served the same way, as by a proxy.
+"""
+import gzip
+import os
+import socket
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+ROOT = os.path.abspath(sys.argv[1])
+LOG = sys.argv[2]
+LOG_LOCK = threading.Lock()
+STALL_SECONDS = 120
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def record(self, proxied):
+        with LOG_LOCK, open(LOG, "a") as log:
+            log.write(("proxy " if proxied else "") + self.path + "\n")
+
+    def file_path(self, name):
+        path = os.path.realpath(os.path.join(ROOT, urllib.parse.unquote(name)))
+        if not path.startswith(ROOT + os.sep) or not os.path.isfile(path):
+            return None
+        return path
+
+    def send_bytes(self, body, status=200, headers=(), length=None, close=False):
+        self.send_response(status)
+        for key, value in headers:
+            self.send_header(key, value)
+        if length is not None:
+            self.send_header("Content-Length", str(length))
+        if close:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def redirect(self, location):
+        self.send_bytes(b"moved", 302, [("Location", location)], length=5)
+
+    def do_HEAD(self):
+        self.do_GET()
+
+    def do_GET(self):
+        proxied = self.path.startswith("http://")
+        if proxied:
+            self.path = urllib.parse.urlsplit(self.path)._replace(scheme="", netloc="").geturl()
+        self.record(proxied)
+        url = urllib.parse.urlsplit(self.path)
+        query = urllib.parse.parse_qs(url.query)
+        parts = url.path.split("/", 2)[1:]
+        route, rest = parts[0], parts[1] if len(parts) > 1 else ""
+        handler = getattr(self, "route_" + route.replace("-", "_"), None)
+        if handler is None:
+            self.send_bytes(b"no such route", 404, length=13)
+            return
+        handler(rest, query)
+
+    def with_file(self, name):
+        path = self.file_path(name)
+        if path is None:
+            self.send_bytes(b"not found", 404, length=9)
+        return path
+
+    def route_files(self, name, query):
+        path = self.with_file(name)
+        if path is None:
+            return
+        size = os.path.getsize(path)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        if self.command == "HEAD":
+            return
+        self.wfile.flush()
+        with open(path, "rb") as f:
+            self.connection.sendfile(f)
+
+    def route_type(self, rest, query):
+        mime, _, name = rest.partition("/")
+        path = self.with_file(name)
+        if path is not None:
+            body = open(path, "rb").read()
+            self.send_bytes(body, headers=[("Content-Type", mime.replace("_", "/"))],
+                            length=len(body))
+
+    def route_status(self, code, query):
+        self.send_bytes(b"status page", int(code), length=11)
+
+    def route_redirect(self, rest, query):
+        count, _, target = rest.partition("/")
+        count = int(count)
+        self.redirect("/" + target if count <= 1 else "/redirect/%d/%s" % (count - 1, target))
+
+    def route_redirect_loop(self, rest, query):
+        self.redirect("/redirect-loop")
+
+    def route_redirect_to(self, rest, query):
+        self.redirect(query["url"][0])
+
+    def route_gzip_type(self, name, query):
+        path = self.with_file(name)
+        if path is not None:
+            body = gzip.compress(open(path, "rb").read())
+            self.send_bytes(body, headers=[("Content-Type", "application/x-gzip")],
+                            length=len(body))
+
+    def route_gzip_encoding(self, name, query):
+        path = self.with_file(name)
+        if path is not None:
+            body = gzip.compress(open(path, "rb").read())
+            self.send_bytes(body, headers=[("Content-Type", "application/octet-stream"),
+                                           ("Content-Encoding", "gzip")], length=len(body))
+
+    def route_gzip_corrupt(self, rest, query):
+        body = b"\x1f\x8b\x08\x00" + b"definitely not deflate data" * 10
+        self.send_bytes(body, headers=[("Content-Type", "application/x-gzip")], length=len(body))
+
+    def route_disposition(self, name, query):
+        path = self.with_file(name)
+        if path is not None:
+            body = open(path, "rb").read()
+            filename = query.get("filename", [""])[0]
+            self.send_bytes(body, headers=[("Content-Disposition",
+                                            'attachment; filename="%s"' % filename)],
+                            length=len(body))
+
+    def route_no_length(self, name, query):
+        path = self.with_file(name)
+        if path is not None:
+            self.send_bytes(open(path, "rb").read(), close=True)
+
+    def route_extra(self, name, query):
+        path = self.with_file(name)
+        if path is not None:
+            body = open(path, "rb").read()
+            self.send_bytes(body, length=len(body) // 2, close=True)
+
+    def route_drop(self, name, query):
+        path = self.with_file(name)
+        if path is not None:
+            body = open(path, "rb").read()
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body[: len(body) // 2])
+            self.wfile.flush()
+            self.connection.shutdown(socket.SHUT_RDWR)
+            self.close_connection = True
+
+    def route_stall(self, rest, query):
+        self.send_response(200)
+        self.send_header("Content-Length", "100")
+        self.end_headers()
+        self.wfile.flush()
+        self.wait_for_close()
+
+    def route_stall_headers(self, rest, query):
+        self.wait_for_close()
+
+    def wait_for_close(self):
+        # Until the client hangs up, bounded so that the server never outlives a test run.
+        self.connection.settimeout(STALL_SECONDS)
+        try:
+            self.connection.recv(1)
+        except OSError:
+            pass
+        self.close_connection = True
+
+    def route_slow(self, rest, query):
+        total = int(query.get("bytes", ["1000"])[0])
+        chunks = max(1, int(query.get("chunks", ["10"])[0]))
+        interval = int(query.get("interval", ["100"])[0]) / 1000.0
+        self.send_response(200)
+        self.send_header("Content-Length", str(total))
+        self.end_headers()
+        sent = 0
+        for i in range(chunks):
+            piece = total // chunks + (1 if i < total % chunks else 0)
+            if i > 0:
+                time.sleep(interval)
+            self.wfile.write(b"s" * piece)
+            self.wfile.flush()
+            sent += piece
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    server = Server(("127.0.0.1", 0), Handler)
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
