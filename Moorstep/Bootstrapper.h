@@ -11,6 +11,8 @@
 
 namespace moorstep {
 
+class Downloader;
+
 // The application delegate: runs once per launch and drives every step of the install.
 class Bootstrapper : public platform::ApplicationDelegate {
  public:
@@ -28,6 +30,9 @@ class Bootstrapper : public platform::ApplicationDelegate {
   void setAppName(std::string name) { appName_ = std::move(name); }
   const std::string& localizedWindowTitle() const { return localizedWindowTitle_; }
   void setLocalizedWindowTitle(std::string title) { localizedWindowTitle_ = std::move(title); }
+
+  // Connected by the main interface; the bootstrapper never creates or releases it.
+  void setDownloader(Downloader* downloader) { downloader_ = downloader; }
 
   const std::string& exePath() const { return exePath_; }
   const std::optional<std::string>& appPath() const { return appPath_; }
@@ -48,6 +53,7 @@ class Bootstrapper : public platform::ApplicationDelegate {
   std::string localizedWindowTitle_;
   std::optional<platform::PropertyList> config_;
   std::string appPathLookedFor_;
+  Downloader* downloader_ = nullptr;
 };
 
 // The application name: the executable's file name less a leading "Install ".

@@ -1,14 +1,24 @@
 #include "Moorstep/MainInterface.h"
 
-#include "Moorstep/Bootstrapper.h"
 #include "platform/Bundle.h"
 #include "platform/ProcessInfo.h"
 
 namespace moorstep {
 
+MainInterface::MainInterface()
+    : bootstrapper_(std::make_unique<Bootstrapper>(platform::ProcessInfo::arguments(),
+                                                   platform::Bundle::mainBundle())) {
+  progressWindow_.setTitle(bootstrapper_->localizedWindowTitle());
+  downloader_.setProgressWindow(&progressWindow_);
+  bootstrapper_->setDownloader(&downloader_);
+}
+
+void MainInterface::applicationDidFinishLaunching() {
+  bootstrapper_->applicationDidFinishLaunching();
+}
+
 std::unique_ptr<platform::ApplicationDelegate> loadMainInterface() {
-  return std::make_unique<Bootstrapper>(platform::ProcessInfo::arguments(),
-                                        platform::Bundle::mainBundle());
+  return std::make_unique<MainInterface>();
 }
 
 }  // namespace moorstep

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Download speed and memory of the Downloader against `curl -o`, on the same local server and
+# files: interleaved runs, medians. Usage: bench/download.sh [build-dir] [runs]
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+runs=${2:-5}
+top=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+server_pid=""
+cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
+mkdir -p "$work/files" "$work/tmp" "$work/out"
+head -c $((256 << 20)) /dev/urandom >"$work/files/256M"
+head -c $((1 << 30)) /dev/urandom >"$work/files/1G"
+exec 3< <(python3 "$top/tests/support/test_http_server.py" "$work/files" "$work/requests.log")
+server_pid=$!
+read -r port <&3
+base="http://127.0.0.1:$port/files"
+
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+
+for size in 256M 1G; do
+  : >"$work/curl.times"; : >"$work/ours.times"; : >"$work/ours.rss"; : >"$work/curl.rss"
+  for _ in $(seq "$runs"); do
+    /usr/bin/time -f "%e %M" -o "$work/t" curl -s -o "$work/out/file" "$base/$size"
+    read -r seconds rss <"$work/t"; echo "$seconds" >>"$work/curl.times"; echo "$rss" >>"$work/curl.rss"
+    rm -f "$work/out/file"
+    TMPDIR="$work/tmp" "$build/bench/download_bench" "$base/$size" >"$work/t"
+    read -r seconds rss <"$work/t"; echo "$seconds" >>"$work/ours.times"; echo "$rss" >>"$work/ours.rss"
+  done
+  curl_median=$(median <"$work/curl.times")
+  ours_median=$(median <"$work/ours.times")
+  printf '%s: curl -o %ss, Downloader %ss (ratio %s); peak RSS curl %s KiB, Downloader %s KiB\n' \
+    "$size" "$curl_median" "$ours_median" \
+    "$(awk -v a="$ours_median" -v b="$curl_median" 'BEGIN {printf "%.3f", a / b}')" \
+    "$(sort -n "$work/curl.rss" | tail -1)" "$(sort -n "$work/ours.rss" | tail -1)"
+done

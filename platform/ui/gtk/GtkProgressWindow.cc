@@ -1,0 +1,60 @@
+#include "GtkProgressWindow.h"
+
+#include <algorithm>
+
+namespace platform::ui {
+
+GtkProgressWindow::GtkProgressWindow()
+    : builder_(gtk_builder_new_from_resource("/org/moorstep/ui/ProgressWindow.ui")),
+      window_(GTK_WINDOW(gtk_builder_get_object(builder_, "progressWindow"))),
+      text_(GTK_LABEL(gtk_builder_get_object(builder_, "text"))),
+      bar_(GTK_PROGRESS_BAR(gtk_builder_get_object(builder_, "progressBar"))),
+      cancelButton_(GTK_BUTTON(gtk_builder_get_object(builder_, "cancelButton"))) {
+  g_signal_connect(cancelButton_, "clicked", G_CALLBACK(&GtkProgressWindow::onCancelClicked), this);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkProgressWindow::onDelete), this);
+}
+
+GtkProgressWindow::~GtkProgressWindow() {
+  gtk_widget_destroy(GTK_WIDGET(window_));
+  g_object_unref(builder_);
+}
+
+void GtkProgressWindow::setTitle(const std::string& title) {
+  gtk_window_set_title(window_, title.c_str());
+}
+
+void GtkProgressWindow::setText(const std::string& text) {
+  gtk_label_set_text(text_, text.c_str());
+}
+
+void GtkProgressWindow::setCancelTitle(const std::string& title) {
+  if (!title.empty()) gtk_button_set_label(cancelButton_, title.c_str());
+}
+
+void GtkProgressWindow::setCancelEnabled(bool enabled) {
+  gtk_widget_set_sensitive(GTK_WIDGET(cancelButton_), enabled);
+}
+
+void GtkProgressWindow::setProgress(double percent) {
+  gtk_progress_bar_set_fraction(bar_, std::clamp(percent, 0.0, 100.0) / 100.0);
+}
+
+void GtkProgressWindow::makeKeyAndOrderFront() { gtk_window_present(window_); }
+
+void GtkProgressWindow::close() { gtk_widget_hide(GTK_WIDGET(window_)); }
+
+void GtkProgressWindow::onCancelClicked(GtkButton*, gpointer self) {
+  auto* window = static_cast<GtkProgressWindow*>(self);
+  if (window->cancel_) window->cancel_();
+}
+
+// Closing the window from its title bar means the same as Cancel; the window itself stays.
+gboolean GtkProgressWindow::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
+  auto* window = static_cast<GtkProgressWindow*>(self);
+  if (gtk_widget_get_sensitive(GTK_WIDGET(window->cancelButton_)) && window->cancel_) {
+    window->cancel_();
+  }
+  return TRUE;
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/ui/ProgressWindow.h"
+
+namespace platform::ui {
+
+class GtkProgressWindow : public ProgressWindow {
+ public:
+  GtkProgressWindow();
+  ~GtkProgressWindow() override;
+  GtkProgressWindow(const GtkProgressWindow&) = delete;
+  GtkProgressWindow& operator=(const GtkProgressWindow&) = delete;
+
+  void setTitle(const std::string& title) override;
+  void setText(const std::string& text) override;
+  void setCancelTitle(const std::string& title) override;
+  void setCancelAction(std::function<void()> action) override { cancel_ = std::move(action); }
+  void setCancelEnabled(bool enabled) override;
+  void setProgress(double percent) override;
+  void makeKeyAndOrderFront() override;
+  void close() override;
+
+ private:
+  static void onCancelClicked(GtkButton* button, gpointer self);
+  static gboolean onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
+
+  GtkBuilder* builder_;
+  GtkWindow* window_;
+  GtkLabel* text_;
+  GtkProgressBar* bar_;
+  GtkButton* cancelButton_;
+  std::function<void()> cancel_;
+};
+
+}  // namespace platform::ui

@@ -1,0 +1,24 @@
+#include "GtkUserInterface.h"
+
+#include <gtk/gtk.h>
+
+#include "GtkProgressWindow.h"
+
+extern "C" GResource* moorstep_ui_get_resource(void);
+
+namespace platform::ui {
+
+bool GtkUserInterface::displayAvailable() {
+  static const bool available = [] {
+    if (!gtk_init_check(nullptr, nullptr)) return false;
+    g_resources_register(moorstep_ui_get_resource());
+    return true;
+  }();
+  return available;
+}
+
+std::unique_ptr<ProgressWindow> GtkUserInterface::makeProgressWindow() {
+  return std::make_unique<GtkProgressWindow>();
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/ui/UserInterface.h"
+
+namespace platform::ui {
+
+// The windows in GTK 3, built from descriptions compiled into the program.
+class GtkUserInterface : public UserInterface {
+ public:
+  // Starts GTK on the first call and says whether a display could be opened.
+  static bool displayAvailable();
+
+  std::unique_ptr<ProgressWindow> makeProgressWindow() override;
+};
+
+}  // namespace platform::ui

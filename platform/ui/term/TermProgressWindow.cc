@@ -1,0 +1,84 @@
+#include "TermProgressWindow.h"
+
+#include <glib-unix.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/RunLoop.h"
+
+namespace platform::ui {
+namespace {
+constexpr int kBarWidth = 30;
+}  // namespace
+
+TermProgressWindow::TermProgressWindow(FILE* out) : out_(out), terminal_(isatty(fileno(out))) {}
+
+TermProgressWindow::~TermProgressWindow() { close(); }
+
+std::string TermProgressWindow::renderLine(const std::string& title, const std::string& text,
+                                           double percent) {
+  const double shown = std::clamp(percent, 0.0, 100.0);
+  const int filled = static_cast<int>(shown / 100.0 * kBarWidth);
+  std::string line = title.empty() ? "" : title + " ";
+  line += "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "] ";
+  line += std::to_string(static_cast<int>(shown)) + "%";
+  if (!text.empty()) line += "  " + text;
+  return line;
+}
+
+void TermProgressWindow::setText(const std::string& text) {
+  text_ = text;
+  drawnPercent_ = -1;
+  draw();
+}
+
+void TermProgressWindow::setProgress(double percent) {
+  percent_ = percent;
+  draw();
+}
+
+void TermProgressWindow::makeKeyAndOrderFront() {
+  if (!shown_) {
+    shown_ = true;
+    drawnPercent_ = -1;
+    GSource* source = g_unix_signal_source_new(SIGINT);
+    g_source_set_callback(source, &TermProgressWindow::onInterrupt, this, nullptr);
+    GMainContext* context = RunLoop::main().context();
+    interrupt_ = SourceId(context, g_source_attach(source, context));
+    g_source_unref(source);
+  }
+  draw();
+}
+
+void TermProgressWindow::close() {
+  if (!shown_) return;
+  shown_ = false;
+  interrupt_.reset();
+  if (terminal_) {
+    std::fputs("\r\033[K", out_);
+    std::fflush(out_);
+  }
+}
+
+gboolean TermProgressWindow::onInterrupt(gpointer self) {
+  auto* window = static_cast<TermProgressWindow*>(self);
+  if (window->cancelEnabled_ && window->cancel_) {
+    auto cancel = window->cancel_;
+    cancel();  // closes the window, which removes this source
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+void TermProgressWindow::draw() {
+  if (!shown_ || !terminal_) return;
+  const int percent = static_cast<int>(std::clamp(percent_, 0.0, 100.0));
+  if (percent == drawnPercent_) return;
+  drawnPercent_ = percent;
+  std::fprintf(out_, "\r\033[K%s", renderLine(title_, text_, percent_).c_str());
+  std::fflush(out_);
+}
+
+}  // namespace platform::ui
