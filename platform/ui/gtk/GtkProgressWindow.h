@@ -25,6 +25,9 @@ class GtkProgressWindow : public ProgressWindow {
   void makeKeyAndOrderFront() override;
   void close() override;
 
+  // For tests that click the button for real.
+  GtkWidget* cancelButtonWidget() const { return GTK_WIDGET(cancelButton_); }
+
  private:
   static void onCancelClicked(GtkButton* button, gpointer self);
   static gboolean onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);

@@ -4,14 +4,14 @@
 
 #include "GtkProgressWindow.h"
 
-extern "C" GResource* moorstep_ui_get_resource(void);
+extern "C" void moorstep_ui_register_resource(void);
 
 namespace platform::ui {
 
 bool GtkUserInterface::displayAvailable() {
   static const bool available = [] {
     if (!gtk_init_check(nullptr, nullptr)) return false;
-    g_resources_register(moorstep_ui_get_resource());
+    moorstep_ui_register_resource();
     return true;
   }();
   return available;
