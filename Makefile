@@ -24,6 +24,7 @@ demo: build
 bench: build
 	bench/startup.sh $(BUILD_DIR)
 	bench/download.sh $(BUILD_DIR)
+	bench/verify.sh $(BUILD_DIR)
 
 format:
 	git ls-files '*.cc' '*.h' '*.c' | xargs clang-format -i

@@ -4,6 +4,10 @@
 
 #include <curl/curl.h>
 #include <glib.h>
+#include <openssl/bio.h>
+#include <openssl/pkcs7.h>
+#include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
 #include <plist/plist.h>
 
 #include <memory>
@@ -23,6 +27,23 @@ struct FreeWith {
 using CurlEasyPtr = std::unique_ptr<CURL, FreeWith<curl_easy_cleanup>>;
 using CurlMultiPtr = std::unique_ptr<CURLM, FreeWith<curl_multi_cleanup>>;
 using CurlSlistPtr = std::unique_ptr<curl_slist, FreeWith<curl_slist_free_all>>;
+// libcrypto objects. Where ownership moves into the library (a set0 or a push) the call site
+// says so and releases its owner.
+using BioPtr = std::unique_ptr<BIO, FreeWith<BIO_free>>;
+using Pkcs7Ptr = std::unique_ptr<PKCS7, FreeWith<PKCS7_free>>;
+using X509Ptr = std::unique_ptr<X509, FreeWith<X509_free>>;
+using X509CrlPtr = std::unique_ptr<X509_CRL, FreeWith<X509_CRL_free>>;
+using X509StorePtr = std::unique_ptr<X509_STORE, FreeWith<X509_STORE_free>>;
+using X509StoreCtxPtr = std::unique_ptr<X509_STORE_CTX, FreeWith<X509_STORE_CTX_free>>;
+struct X509StackFree {
+  void operator()(STACK_OF(X509) * stack) const { sk_X509_pop_free(stack, X509_free); }
+};
+using X509StackPtr = std::unique_ptr<STACK_OF(X509), X509StackFree>;
+// A list whose certificates belong to someone else.
+struct X509ListFree {
+  void operator()(STACK_OF(X509) * stack) const { sk_X509_free(stack); }
+};
+using X509ListPtr = std::unique_ptr<STACK_OF(X509), X509ListFree>;
 using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, FreeWith<plist_free>>;
 using GErrorPtr = std::unique_ptr<GError, FreeWith<g_error_free>>;
 using GCharPtr = std::unique_ptr<gchar, FreeWith<g_free>>;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "ErrorDialogWindow.h"
 #include "ProgressWindow.h"
 
 namespace platform::ui {
@@ -12,6 +13,10 @@ class UserInterface {
  public:
   virtual ~UserInterface() = default;
   virtual std::unique_ptr<ProgressWindow> makeProgressWindow() = 0;
+  virtual std::unique_ptr<ErrorDialogWindow> makeErrorDialogWindow() = 0;
+  // The standard alert: a title, a message and one button; returns when it is dismissed.
+  virtual void runAlert(const std::string& title, const std::string& message,
+                        const std::string& buttonTitle) = 0;
 };
 
 UserInterface& defaultUserInterface();

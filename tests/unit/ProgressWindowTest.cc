@@ -24,6 +24,10 @@ class RecordingUserInterface : public platform::ui::UserInterface {
     made = window.get();
     return window;
   }
+  std::unique_ptr<platform::ui::ErrorDialogWindow> makeErrorDialogWindow() override {
+    return nullptr;
+  }
+  void runAlert(const std::string&, const std::string&, const std::string&) override {}
   testsupport::RecordingProgressWindow* made = nullptr;
 };
 

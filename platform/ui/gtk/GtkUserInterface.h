@@ -11,6 +11,9 @@ class GtkUserInterface : public UserInterface {
   static bool displayAvailable();
 
   std::unique_ptr<ProgressWindow> makeProgressWindow() override;
+  std::unique_ptr<ErrorDialogWindow> makeErrorDialogWindow() override;
+  void runAlert(const std::string& title, const std::string& message,
+                const std::string& buttonTitle) override;
 };
 
 }  // namespace platform::ui

@@ -8,6 +8,9 @@ namespace platform::ui {
 class TermUserInterface : public UserInterface {
  public:
   std::unique_ptr<ProgressWindow> makeProgressWindow() override;
+  std::unique_ptr<ErrorDialogWindow> makeErrorDialogWindow() override;
+  void runAlert(const std::string& title, const std::string& message,
+                const std::string& buttonTitle) override;
 };
 
 }  // namespace platform::ui

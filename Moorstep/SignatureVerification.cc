@@ -1,0 +1,243 @@
+#include "Moorstep/SignatureVerification.h"
+
+#include <glib.h>
+#include <openssl/buffer.h>
+#include <openssl/crypto.h>
+#include <openssl/err.h>
+#include <openssl/x509v3.h>
+
+#include "Moorstep/Notifications.h"
+#include "Moorstep/ZelRootCert.h"
+#include "platform/NotificationQueue.h"
+
+namespace moorstep {
+
+platform::X509StackPtr certChain;
+std::optional<std::string> callbackError;
+int callbackErrorNumber = 0;
+
+namespace {
+constexpr char kExpectedObjectId[] = "1.2.840.771204.1.1.12";
+struct ExpectedName {
+  int nid;
+  const char* text;
+};
+// Tested in this order; every one must match.
+constexpr ExpectedName kExpectedNames[] = {
+    {NID_commonName, "Kavex ZEL"},
+    {NID_countryName, "US"},
+    {NID_organizationName, "Kavex Systems Incorporated"},
+    {NID_organizationalUnitName, "Kavex Trust Services"},
+};
+
+std::optional<std::string> bioText(BIO* bio) {
+  BUF_MEM* buffer = nullptr;
+  BIO_get_mem_ptr(bio, &buffer);
+  if (!buffer) return std::nullopt;
+  std::string text(buffer->data, buffer->length);
+  if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
+    return std::nullopt;
+  }
+  return text;
+}
+
+// The distribution points as the older printer gave them: one line per full name, a URI as
+// "URI:" followed by its bytes exactly as stored.
+bool printCrlDistributionPoints(BIO* out, X509_EXTENSION* extension) {
+  std::unique_ptr<CRL_DIST_POINTS, platform::FreeWith<CRL_DIST_POINTS_free>> points(
+      static_cast<CRL_DIST_POINTS*>(X509V3_EXT_d2i(extension)));
+  if (!points) return false;
+  for (int i = 0; i < sk_DIST_POINT_num(points.get()); ++i) {
+    const DIST_POINT* point = sk_DIST_POINT_value(points.get(), i);
+    if (!point->distpoint || point->distpoint->type != 0) continue;
+    const GENERAL_NAMES* names = point->distpoint->name.fullname;
+    for (int n = 0; n < sk_GENERAL_NAME_num(names); ++n) {
+      GENERAL_NAME* name = sk_GENERAL_NAME_value(names, n);
+      if (name->type == GEN_URI) {
+        const ASN1_IA5STRING* uri = name->d.uniformResourceIdentifier;
+        BIO_puts(out, "URI:");
+        BIO_write(out, ASN1_STRING_get0_data(uri), ASN1_STRING_length(uri));
+      } else {
+        GENERAL_NAME_print(out, name);
+      }
+      BIO_puts(out, "\n");
+    }
+  }
+  return true;
+}
+}  // namespace
+
+int verifyCallback(int ok, X509_STORE_CTX* context) {
+  if (ok) {
+    if (X509* current = X509_STORE_CTX_get_current_cert(context)) {
+      X509* copy = X509_dup(current);
+      // The stack takes ownership of the copy.
+      if (copy && certChain && !sk_X509_push(certChain.get(), copy)) X509_free(copy);
+    }
+  } else {
+    callbackErrorNumber = X509_STORE_CTX_get_error(context);
+    callbackError = X509_verify_cert_error_string(callbackErrorNumber);
+  }
+  return ok;
+}
+
+SignatureVerification::SignatureVerification() {
+  // The library starts here, never on the paths that end before a verification.
+  OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS |
+                          OPENSSL_INIT_LOAD_CRYPTO_STRINGS | OPENSSL_INIT_NO_LOAD_CONFIG,
+                      nullptr);
+  if (!certChain) certChain.reset(sk_X509_new_null());
+}
+
+const std::string& SignatureVerification::errorString() const {
+  static const std::string empty;
+  return errorString_ ? *errorString_ : empty;
+}
+
+void SignatureVerification::setErrorString(std::optional<std::string> text) {
+  if (errorString_ && !errorString_->empty()) return;
+  errorString_ = std::move(text);
+}
+
+platform::Pkcs7Ptr SignatureVerification::readPkcs7() {
+  std::string message;
+  platform::Pkcs7Ptr pkcs7;
+  platform::BioPtr file(BIO_new_file(signaturePath_.c_str(), "rb"));
+  if (!file) {
+    message = "Unable to read signature " + signaturePath_;
+  } else if (pkcs7.reset(d2i_PKCS7_bio(file.get(), nullptr)); !pkcs7) {
+    message = "Error reading PKCS7 code signature";
+  } else if (platform::X509Ptr signer = getSignerCertificate(pkcs7.get()); !signer) {
+    message = "Unable to get signing certificate from PKCS7 signature";
+  } else if (!verifySignerNames(signer.get())) {
+    message = "The signing certificate subject name did not match";
+  } else if (!containsX509v3Data(signer.get(), kExpectedObjectId, NID_ext_key_usage)) {
+    message = "The signing certificate did not contain the expected object ID";
+  }
+  if (!message.empty()) pkcs7.reset();
+  setErrorString(message);
+  return pkcs7;
+}
+
+bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
+  platform::X509StorePtr store = makeStoreForPkcs7();
+  if (!store) {
+    setErrorString("Failed to create store pkcs7 signature");
+    return false;
+  }
+  platform::BioPtr data(BIO_new_file(dataPath_.c_str(), "rb"));
+  if (!data) {
+    setErrorString("Unable to read data " + dataPath_);
+    return false;
+  }
+  // PKCS7_NO_DUAL_CONTENT: a signature that embeds content of its own is refused when a
+  // detached file is given too, as the library did before OpenSSL 3.
+  const bool verified =
+      PKCS7_verify(pkcs7, nullptr, store.get(), data.get(), nullptr, PKCS7_NO_DUAL_CONTENT) == 1;
+  setErrorString(verified ? std::string()
+                          : "Error verifying code signature. " + callbackError.value_or(""));
+  return verified;
+}
+
+platform::X509StorePtr SignatureVerification::makeStoreForPkcs7() {
+  platform::X509StorePtr store(X509_STORE_new());
+  if (!store) {
+    setErrorString("Error creating X509_STORE object");
+    return nullptr;
+  }
+  X509_STORE_set_verify_cb_func(store.get(), verifyCallback);
+  platform::X509StackPtr trusted = getTrustedCerts();
+  if (!trusted) {
+    setErrorString("Unable to find any trused certificates");
+    return store;
+  }
+  std::string message;
+  while (X509* certificate = sk_X509_pop(trusted.get())) {
+    // The store takes its own reference; the popped one is ours to free.
+    const bool added = X509_STORE_add_cert(store.get(), certificate) == 1;
+    X509_free(certificate);
+    if (!added) message = "Unable to add trused certificate to store";
+  }
+  if (message.empty()) {
+    X509_STORE_set_flags(store.get(), X509_V_FLAG_IGNORE_CRITICAL);
+    X509_STORE_set_purpose(store.get(), X509_PURPOSE_ANY);
+  }
+  setErrorString(message);
+  return store;
+}
+
+platform::X509StackPtr SignatureVerification::getTrustedCerts() {
+  platform::X509StackPtr trusted(sk_X509_new_null());
+  if (!trusted) return nullptr;
+  if (platform::X509Ptr root = getKavexRoot()) {
+    // The stack takes ownership of the root.
+    if (sk_X509_push(trusted.get(), root.get())) root.release();
+  }
+  return trusted;
+}
+
+platform::X509Ptr SignatureVerification::getKavexRoot() {
+  platform::BioPtr bytes(BIO_new_mem_buf(ZelRootCert, static_cast<int>(ZelRootCertLength)));
+  if (!bytes) return nullptr;
+  return platform::X509Ptr(d2i_X509_bio(bytes.get(), nullptr));
+}
+
+void SignatureVerification::sendNotificationOfResult(bool valid) {
+  platform::NotificationQueue::defaultQueue().enqueueWhenIdle(
+      {SIGNATURE_VERIFY_NOTIFY_DONE, this, {{SIGNATURE_KEY_IS_VALID, valid}}});
+}
+
+platform::X509Ptr SignatureVerification::getSignerCertificate(PKCS7* pkcs7) {
+  if (!pkcs7) return nullptr;
+  // The signers themselves belong to the signature; only the list is ours.
+  platform::X509ListPtr signers(PKCS7_get0_signers(pkcs7, nullptr, 0));
+  if (!signers || sk_X509_num(signers.get()) < 1) return nullptr;
+  X509* first = sk_X509_value(signers.get(), 0);
+  return first ? platform::X509Ptr(X509_dup(first)) : nullptr;
+}
+
+bool SignatureVerification::verifySignerNames(X509* certificate) {
+  X509_NAME* subject = certificate ? X509_get_subject_name(certificate) : nullptr;
+  if (!subject) return false;
+  for (const ExpectedName& expected : kExpectedNames) {
+    if (!verifySignerName(subject, expected.text, expected.nid)) return false;
+  }
+  return true;
+}
+
+bool SignatureVerification::verifySignerName(X509_NAME* name, const std::string& expected,
+                                             int nid) {
+  const int index = X509_NAME_get_index_by_NID(name, nid, -1);
+  if (index < 0) return false;
+  const ASN1_STRING* value = X509_NAME_ENTRY_get_data(X509_NAME_get_entry(name, index));
+  unsigned char* utf8 = nullptr;
+  const int length = ASN1_STRING_to_UTF8(&utf8, value);
+  if (length < 0) return false;
+  // The whole value is compared, so a NUL inside it cannot cut a longer name down to size.
+  const bool same =
+      std::string(reinterpret_cast<char*>(utf8), static_cast<std::size_t>(length)) == expected;
+  OPENSSL_free(utf8);
+  return same;
+}
+
+bool SignatureVerification::containsX509v3Data(X509* certificate, const std::string& expected,
+                                               int nid) {
+  const std::optional<std::string> text = extractX509v3Data(certificate, nid);
+  return text && text->find(expected) != std::string::npos;
+}
+
+std::optional<std::string> SignatureVerification::extractX509v3Data(X509* certificate, int nid) {
+  const int index = certificate ? X509_get_ext_by_NID(certificate, nid, -1) : -1;
+  if (index < 0) return std::nullopt;
+  X509_EXTENSION* extension = X509_get_ext(certificate, index);
+  if (!extension) return std::nullopt;
+  platform::BioPtr out(BIO_new(BIO_s_mem()));
+  if (!out) return std::nullopt;
+  const bool printed = nid == NID_crl_distribution_points
+                           ? printCrlDistributionPoints(out.get(), extension)
+                           : X509V3_EXT_print(out.get(), extension, 4, 0) == 1;
+  if (!printed) return std::nullopt;
+  return bioText(out.get());
+}
+
+}  // namespace moorstep

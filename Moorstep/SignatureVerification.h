@@ -1,0 +1,71 @@
+#pragma once
+
+#include <openssl/x509.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Handles.h"
+
+namespace moorstep {
+
+class Downloader;
+
+// Copies of the certificates that the last chain validation accepted, anchor first, signer last.
+// One verification runs at a time per process; these belong to it.
+extern platform::X509StackPtr certChain;
+// The library's text and code of the last certificate error the validation reported.
+extern std::optional<std::string> callbackError;
+extern int callbackErrorNumber;
+
+// The validation callback of every store made here: records, never overrides the verdict.
+int verifyCallback(int ok, X509_STORE_CTX* context);
+
+// Decides whether a downloaded file was signed by the expected publisher: a detached DER PKCS#7
+// signature whose chain ends in the embedded trust anchor, whose signer carries the expected
+// names and object identifier, and whose certificates are not revoked. The result is one
+// SIGNATURE_VERIFY_NOTIFY_DONE notification; after a failure errorString() says why.
+class SignatureVerification {
+ public:
+  SignatureVerification();
+  SignatureVerification(const SignatureVerification&) = delete;
+  SignatureVerification& operator=(const SignatureVerification&) = delete;
+
+  void setDownloader(Downloader* downloader) { downloader_ = downloader; }
+  void setDataPath(std::string path) { dataPath_ = std::move(path); }
+  void setSignaturePath(std::string path) { signaturePath_ = std::move(path); }
+  void setCrlPaths(std::optional<std::vector<std::string>> paths) { crlPaths_ = std::move(paths); }
+
+  const std::string& errorString() const;
+  // The first non-empty text of a verification sticks; later ones are ignored.
+  void setErrorString(std::optional<std::string> text);
+
+  // The signature file, parsed and with its signer's identity checked; null after a failure.
+  platform::Pkcs7Ptr readPkcs7();
+  // The data file against the signature, with the chain validated up to the trust anchor.
+  bool verifyDetachedSignature(PKCS7* pkcs7);
+  platform::X509StorePtr makeStoreForPkcs7();
+  platform::X509StackPtr getTrustedCerts();
+  platform::X509Ptr getKavexRoot();
+  void sendNotificationOfResult(bool valid);
+
+  // Signer identity checks on certificates alone.
+  static platform::X509Ptr getSignerCertificate(PKCS7* pkcs7);
+  static bool verifySignerNames(X509* certificate);
+  static bool verifySignerName(X509_NAME* name, const std::string& expected, int nid);
+  static bool containsX509v3Data(X509* certificate, const std::string& expected, int nid);
+  // The first extension of type nid as text, or nullopt. CRL distribution points come as one
+  // line per name, a URI as "URI:" and its address.
+  static std::optional<std::string> extractX509v3Data(X509* certificate, int nid);
+
+ private:
+  std::optional<std::string> errorString_{std::string()};
+  bool startedFetchingCrls_ = false;
+  std::string dataPath_;
+  std::string signaturePath_;
+  std::optional<std::vector<std::string>> crlPaths_;
+  Downloader* downloader_ = nullptr;
+};
+
+}  // namespace moorstep

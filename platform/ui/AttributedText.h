@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::ui {
+
+// Text in pieces: plain, or a link to an address (shown blue and underlined, and followed when
+// clicked).
+struct TextRun {
+  std::string text;
+  std::optional<std::string> link;
+  bool operator==(const TextRun&) const = default;
+};
+using AttributedText = std::vector<TextRun>;
+
+}  // namespace platform::ui

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Moorstep/Notifications.h"
+#include "Moorstep/SignatureVerification.h"
+#include "TempDir.h"
+#include "platform/NotificationCenter.h"
+#include "platform/RunLoop.h"
+#include "platform/Task.h"
+
+namespace {
+using moorstep::SignatureVerification;
+using namespace std::chrono_literals;
+
+// Certificates and signatures made once for the suite by the openssl tool.
+class Signatures : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    pki_ = new testsupport::TempDir();
+    ASSERT_EQ(platform::Task::launchAndWait(MOORSTEP_MAKE_TEST_PKI,
+                                            {MOORSTEP_DEV_PKI, pki_->path(), "http://127.0.0.1:9"}),
+              0);
+  }
+  static void TearDownTestSuite() { delete pki_; }
+  void SetUp() override {
+    moorstep::certChain.reset(sk_X509_new_null());
+    moorstep::callbackError.reset();
+    moorstep::callbackErrorNumber = 0;
+  }
+
+  static std::string path(const std::string& name) { return pki_->path() + "/" + name; }
+  static platform::X509Ptr certificate(const std::string& name) {
+    FILE* file = std::fopen(path(name + ".pem").c_str(), "r");
+    if (!file) return nullptr;
+    platform::X509Ptr cert(PEM_read_X509(file, nullptr, nullptr, nullptr));
+    std::fclose(file);
+    return cert;
+  }
+  static std::string subject(X509* cert) {
+    char line[512];
+    X509_NAME_oneline(X509_get_subject_name(cert), line, sizeof line);
+    return line;
+  }
+  // readPkcs7 and, when it succeeds, verifyDetachedSignature, as a verification runs them.
+  static std::pair<bool, std::string> verify(const std::string& signature,
+                                             const std::string& data = "data.bin") {
+    SignatureVerification verifier;
+    verifier.setSignaturePath(path(signature));
+    verifier.setDataPath(path(data));
+    platform::Pkcs7Ptr pkcs7 = verifier.readPkcs7();
+    const bool valid = pkcs7 && verifier.verifyDetachedSignature(pkcs7.get());
+    return {valid, verifier.errorString()};
+  }
+
+  static testsupport::TempDir* pki_;
+};
+testsupport::TempDir* Signatures::pki_ = nullptr;
+
+TEST_F(Signatures, SignerNamesMustAllMatchExactlyInTheFirstEntryOfEachType) {
+  for (const char* name : {"good", "reordered", "bmp", "utf8"}) {
+    EXPECT_TRUE(SignatureVerification::verifySignerNames(certificate(name).get())) << name;
+  }
+  for (const char* name : {"cn-missing", "cn-case", "o-trailing-blank", "ou-second-only"}) {
+    EXPECT_FALSE(SignatureVerification::verifySignerNames(certificate(name).get())) << name;
+  }
+  EXPECT_FALSE(SignatureVerification::verifySignerNames(nullptr));
+}
+
+TEST_F(Signatures, TheObjectIdentifierIsASubstringOfThePrintedExtendedKeyUsage) {
+  auto has = [](const char* name) {
+    return SignatureVerification::containsX509v3Data(certificate(name).get(),
+                                                     "1.2.840.771204.1.1.12", NID_ext_key_usage);
+  };
+  EXPECT_TRUE(has("good"));
+  EXPECT_TRUE(has("eku-prefix")) << "a longer identifier with the same digits passes";
+  EXPECT_FALSE(has("eku-named"));
+  EXPECT_FALSE(has("eku-none"));
+  EXPECT_FALSE(
+      SignatureVerification::extractX509v3Data(certificate("eku-none").get(), NID_ext_key_usage));
+  EXPECT_EQ(SignatureVerification::extractX509v3Data(certificate("good").get(), NID_ext_key_usage),
+            "Code Signing, 1.2.840.771204.1.1.12");
+}
+
+TEST_F(Signatures, CrlDistributionPointsPrintOneUriLinePerName) {
+  EXPECT_EQ(SignatureVerification::extractX509v3Data(certificate("two-uris").get(),
+                                                     NID_crl_distribution_points),
+            "URI:http://crl.example/one.crl\nURI:http://crl.example/two.crl\n");
+  EXPECT_EQ(SignatureVerification::extractX509v3Data(certificate("good").get(),
+                                                     NID_crl_distribution_points),
+            "URI:http://127.0.0.1:9/intermediate.crl\n");
+  SignatureVerification verifier;
+  const auto root = SignatureVerification::extractX509v3Data(verifier.getKavexRoot().get(),
+                                                             NID_crl_distribution_points);
+  ASSERT_TRUE(root) << "the anchor names its list only as a directory name";
+  EXPECT_EQ(root->find("URI:"), std::string::npos);
+  EXPECT_NE(root->find("CRL1"), std::string::npos);
+}
+
+TEST_F(Signatures, EveryWayToBeRejectedHasItsOwnText) {
+  const std::string verifyPrefix = "Error verifying code signature. ";
+  struct Case {
+    std::string signature, data, message;
+  };
+  const std::vector<Case> cases = {
+      {"missing.p7", "data.bin", "Unable to read signature " + path("missing.p7")},
+      {"good.pem.p7", "data.bin", "Error reading PKCS7 code signature"},
+      {"garbage.p7", "data.bin", "Error reading PKCS7 code signature"},
+      {"truncated.p7", "data.bin", "Error reading PKCS7 code signature"},
+      {"empty.p7", "data.bin", "Error reading PKCS7 code signature"},
+      {"nocerts.p7", "data.bin", "Unable to get signing certificate from PKCS7 signature"},
+      {"cn-case.p7", "data.bin", "The signing certificate subject name did not match"},
+      {"ou-second-only.p7", "data.bin", "The signing certificate subject name did not match"},
+      {"eku-named.p7", "data.bin",
+       "The signing certificate did not contain the expected object ID"},
+      {"eku-none.p7", "data.bin", "The signing certificate did not contain the expected object ID"},
+      {"good.p7", "missing.bin", "Unable to read data " + path("missing.bin")},
+      {"good.p7", "data-changed.bin", verifyPrefix},
+      {"embedded.p7", "data.bin", verifyPrefix},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signature + " over " + c.data);
+    const auto [valid, message] = verify(c.signature, c.data);
+    EXPECT_FALSE(valid);
+    EXPECT_EQ(message, c.message);
+  }
+  EXPECT_FALSE(moorstep::callbackError) << "no certificate error was involved";
+}
+
+TEST_F(Signatures, CertificateErrorsCarryTheLibrarysTextAndCode) {
+  struct Case {
+    std::string signature, text;
+    int code;
+  };
+  const std::vector<Case> cases = {
+      {"expired.p7", "certificate has expired", X509_V_ERR_CERT_HAS_EXPIRED},
+      {"not-yet-valid.p7", "certificate is not yet valid", X509_V_ERR_CERT_NOT_YET_VALID},
+      {"other-root.p7", "self-signed certificate in certificate chain",
+       X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signature);
+    const auto [valid, message] = verify(c.signature);
+    EXPECT_FALSE(valid);
+    EXPECT_EQ(message, "Error verifying code signature. " + c.text);
+    EXPECT_EQ(moorstep::callbackErrorNumber, c.code);
+  }
+}
+
+TEST_F(Signatures, AGoodSignatureLeavesTheChainAnchorFirstSignerLast) {
+  for (const char* name : {"good", "reordered", "bmp", "eku-prefix"}) {
+    SetUp();
+    const auto [valid, message] = verify(std::string(name) + ".p7");
+    EXPECT_TRUE(valid) << name << ": " << message;
+    EXPECT_EQ(message, "");
+    ASSERT_EQ(sk_X509_num(moorstep::certChain.get()), 3) << name;
+    EXPECT_EQ(subject(sk_X509_value(moorstep::certChain.get(), 0)),
+              subject(certificate("root").get()));
+    EXPECT_EQ(subject(sk_X509_value(moorstep::certChain.get(), 1)),
+              subject(certificate("intermediate").get()));
+    EXPECT_EQ(subject(sk_X509_value(moorstep::certChain.get(), 2)),
+              subject(certificate(name).get()));
+  }
+}
+
+TEST(SignatureVerificationState, TheFirstNonEmptyErrorTextSticks) {
+  SignatureVerification verifier;
+  EXPECT_EQ(verifier.errorString(), "");
+  verifier.setErrorString(std::nullopt);
+  verifier.setErrorString("");
+  verifier.setErrorString("first");
+  verifier.setErrorString("second");
+  verifier.setErrorString(std::nullopt);
+  EXPECT_EQ(verifier.errorString(), "first");
+}
+
+TEST(SignatureVerificationState, TheResultArrivesFromTheLoopOnceWithTheVerifierAsSender) {
+  SignatureVerification verifier;
+  std::vector<bool> results;
+  int observer = 0;
+  platform::NotificationCenter::defaultCenter().addObserver(
+      &observer, moorstep::SIGNATURE_VERIFY_NOTIFY_DONE, nullptr,
+      [&](const platform::Notification& n) {
+        EXPECT_EQ(n.object, &verifier);
+        results.push_back(n.boolValue(moorstep::SIGNATURE_KEY_IS_VALID));
+      });
+  verifier.sendNotificationOfResult(true);
+  verifier.sendNotificationOfResult(true);
+  EXPECT_TRUE(results.empty());
+  platform::RunLoop::main().runUntil([&] { return !results.empty(); }, 2s);
+  platform::RunLoop::main().runUntil([] { return false; }, 50ms);
+  EXPECT_EQ(results, std::vector<bool>{true});
+  platform::NotificationCenter::defaultCenter().removeObserver(&observer);
+}
+
+}  // namespace
