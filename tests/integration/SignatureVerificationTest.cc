@@ -10,32 +10,25 @@
 
 #include "Moorstep/Notifications.h"
 #include "Moorstep/SignatureVerification.h"
-#include "TempDir.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
-#include "platform/Task.h"
 
 namespace {
 using moorstep::SignatureVerification;
 using namespace std::chrono_literals;
 
-// Certificates and signatures made once for the suite by the openssl tool.
+// Certificates and signatures that the build made with the openssl tool.
 class Signatures : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    pki_ = new testsupport::TempDir();
-    ASSERT_EQ(platform::Task::launchAndWait(MOORSTEP_MAKE_TEST_PKI,
-                                            {MOORSTEP_DEV_PKI, pki_->path(), "http://127.0.0.1:9"}),
-              0);
-  }
-  static void TearDownTestSuite() { delete pki_; }
   void SetUp() override {
     moorstep::certChain.reset(sk_X509_new_null());
     moorstep::callbackError.reset();
     moorstep::callbackErrorNumber = 0;
   }
 
-  static std::string path(const std::string& name) { return pki_->path() + "/" + name; }
+  static std::string path(const std::string& name) {
+    return std::string(MOORSTEP_TEST_PKI) + "/" + name;
+  }
   static platform::X509Ptr certificate(const std::string& name) {
     FILE* file = std::fopen(path(name + ".pem").c_str(), "r");
     if (!file) return nullptr;
@@ -58,10 +51,7 @@ class Signatures : public ::testing::Test {
     const bool valid = pkcs7 && verifier.verifyDetachedSignature(pkcs7.get());
     return {valid, verifier.errorString()};
   }
-
-  static testsupport::TempDir* pki_;
 };
-testsupport::TempDir* Signatures::pki_ = nullptr;
 
 TEST_F(Signatures, SignerNamesMustAllMatchExactlyInTheFirstEntryOfEachType) {
   for (const char* name : {"good", "reordered", "bmp", "utf8"}) {
@@ -94,7 +84,7 @@ TEST_F(Signatures, CrlDistributionPointsPrintOneUriLinePerName) {
             "URI:http://crl.example/one.crl\nURI:http://crl.example/two.crl\n");
   EXPECT_EQ(SignatureVerification::extractX509v3Data(certificate("good").get(),
                                                      NID_crl_distribution_points),
-            "URI:http://127.0.0.1:9/intermediate.crl\n");
+            "URI:http://crl.moorstep.test/intermediate.crl\n");
   SignatureVerification verifier;
   const auto root = SignatureVerification::extractX509v3Data(verifier.getKavexRoot().get(),
                                                              NID_crl_distribution_points);
