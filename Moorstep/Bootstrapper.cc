@@ -1,18 +1,48 @@
 #include "Moorstep/Bootstrapper.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
+#include "Moorstep/Downloader.h"
+#include "Moorstep/ErrorDialogController.h"
 #include "Moorstep/LocalizedStrings.h"
 #include "Moorstep/Notifications.h"
 #include "Moorstep/ParamChecker.h"
+#include "Moorstep/SignatureVerification.h"
+#include "libinstall/InstallLogMsgs.h"
+#include "libinstall/LibInstall.h"
+#include "libinstall/LinuxInstall.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Task.h"
+#include "platform/ui/UserInterface.h"
 
 namespace moorstep {
 namespace fs = std::filesystem;
 
 namespace {
 constexpr char kInstallPrefix[] = "Install ";
+constexpr char kComponent[] = "Bootstrapper";
+// What the begin line names when the bundle carries no version of its own.
+constexpr char kUnknownVersion[] = "(unknown)";
+
+std::string message(MessageId id) { return LocalizedStrings::getEmbeddedMessage(id).value_or(""); }
+
+// The display name, then every argument followed by one blank; nothing is quoted.
+std::string commandLine(const std::string& displayName, const std::vector<std::string>& argv) {
+  std::string line = displayName;
+  for (const std::string& arg : argv) line += arg + " ";
+  return line;
+}
+
+void logSubprocessResult(const char* name, int status) {
+  if (status == 0) {
+    install::logSubprocessSuccess(name);
+  } else {
+    install::logSubprocessFailure(name, status);
+  }
+}
 }  // namespace
 
 std::string applicationNameFor(const std::string& executableFileName) {
@@ -53,6 +83,9 @@ Bootstrapper::~Bootstrapper() {
 }
 
 void Bootstrapper::applicationDidFinishLaunching() {
+  const std::string version =
+      (mainBundle_ ? mainBundle_->infoValue("CFBundleVersion") : std::nullopt)
+          .value_or(kUnknownVersion);
   bool allowDownload = false;
   bool silent = false;
   qorv::QORVErrorCode errorCode = qorv::kInvalidCommandLine;
@@ -61,13 +94,158 @@ void Bootstrapper::applicationDidFinishLaunching() {
     platform::exitProcess(errorCode);
     return;
   }
-  // The install decision follows the gate; until it is in place an accepted command line ends
-  // the run.
-  platform::exitProcess(errorCode);
+  decideInstall(checker, version, allowDownload, silent);
 }
 
-void Bootstrapper::notifyDownloaderDone(const platform::Notification& /*notification*/) {}
+void Bootstrapper::decideInstall(qorv::ParamChecker& checker, const std::string& version,
+                                 bool allowDownload, bool silent) {
+  install::logApplicationBegin(kComponent, version.c_str(), "Mac", "x86");
+  if (!appPath_) {
+    install::logCouldNotLocateAppDir(appPathLookedFor_.c_str());
+    endRun(qorv::kAppDirectoryMissing);
+    return;
+  }
+  install::RuntimeVersionInfo info{};
+  const bool found = install::getRuntimeVersion(info) == 0;
+  if (!found) {
+    install::logRuntimeNotInstalled();
+  } else {
+    const std::optional<std::string> location = install::getRuntimeLocation();
+    install::logRuntimeInstalled(info.major, info.minor, info.bugfix, info.build,
+                                 location.value_or("").c_str());
+    if (info.major > 1 && location) {
+      endRun(installWithRuntime(*location, checker.ParamArray()));
+      return;
+    }
+  }
+  if (!allowDownload) {
+    install::logMissingAllowDownloadFlag();
+    checker.PrintNeedsAllowDownloadFlag();
+    endRun(qorv::kAllowDownloadMissing);
+    return;
+  }
+  if (found && !install::canUpdateRuntime()) {
+    install::logImmediateUpdateDisabled();
+    showDialog(message(kMsgUpdateNotAllowed));
+    endRun(qorv::kRuntimeUpdatesDisabled);
+    return;
+  }
+  char installerUrl[512];
+  char signatureUrl[512];
+  if (!install::getBootstrapperDownloadUrls(installerUrl, sizeof installerUrl, signatureUrl,
+                                            sizeof signatureUrl) ||
+      !downloader_) {
+    // Ending here with the code of the accepted command line would report success for a run
+    // that installed nothing: it ends as a download that could not be made.
+    install::logDownloadFailure("cannot form the runtime download address for this system");
+    cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
+    return;
+  }
+  downloader_->setUrlStrings({installerUrl, signatureUrl});
+  downloader_->setSilent(silent);
+  downloader_->setLocalizedCancel(message(kMsgCancel));
+  downloader_->setLocalizedPleaseWait(message(kMsgPleaseWait));
+  downloader_->setRuntimeArgs(checker.ParamArray());
+  downloader_->startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
+}
 
-void Bootstrapper::notifySignatureDone(const platform::Notification& /*notification*/) {}
+void Bootstrapper::endRun(int code) {
+  install::logApplicationEnd(code == 0, kComponent, code);
+  platform::exitProcess(code);
+}
+
+int Bootstrapper::installWithRuntime(const std::string& /*location*/,
+                                     const std::optional<std::vector<std::string>>& args) {
+  std::vector<std::string> argv = args.value_or(std::vector<std::string>{});
+  argv.push_back(appPath_.value_or(""));
+  install::logSubprocessBegin(commandLine("\"ZEL Application Installer\" ", argv).c_str());
+  const int status = install::runAppInstaller(argv);
+  logSubprocessResult("Application Installer", status);
+  return status;
+}
+
+void Bootstrapper::showDialog(const std::string& text) {
+  // The controller stays until the process exits.
+  errorDialog_ = std::make_unique<ErrorDialogController>("ErrorDialog");
+  errorDialog_->window();
+  errorDialog_->setMessage(text, message(kMsgOK), appName_);
+  errorDialog_->runModal();
+}
+
+void Bootstrapper::okAlert(const std::string& text) {
+  platform::ui::defaultUserInterface().runAlert(appName_, text, message(kMsgOK));
+}
+
+void Bootstrapper::cleanupAndExit(bool showDialog, int errCode,
+                                  std::optional<std::string> exitMessage) {
+  if (errCode != 0) {
+    if (showDialog) {
+      const std::optional<platform::UrlError> error =
+          downloader_ ? downloader_->lastError() : std::nullopt;
+      if (error && error->domain == platform::NSURLErrorDomain &&
+          error->code == platform::kUrlErrorFileDoesNotExist) {
+        this->showDialog(message(kMsgUpdateNotAvailable));
+      } else {
+        okAlert(exitMessage ? *exitMessage : message(kMsgInstallFailed));
+      }
+    }
+    install::logApplicationEnd(false, kComponent, errCode);
+  } else {
+    install::logApplicationEnd(true, kComponent, 0);
+  }
+  if (downloader_) downloader_->cleanupTempFiles();
+  platform::exitProcess(errCode);
+}
+
+void Bootstrapper::notifyDownloaderDone(const platform::Notification& notification) {
+  handleDownloaderDone(
+      notification.boolValue(DOWNLOADER_KEY_SUCCESS),
+      notification.stringListValue(DOWNLOADER_KEY_FILES).value_or(std::vector<std::string>{}));
+}
+
+void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::string>& files) {
+  if (!success || files.size() != 2) {
+    cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
+    return;
+  }
+  installerLaunchPath_ = files[0];
+  verifier_ = std::make_unique<SignatureVerification>();
+  verifier_->setDownloader(downloader_);
+  verifier_->verifyDataAtPath(*installerLaunchPath_, files[1]);
+}
+
+void Bootstrapper::notifySignatureDone(const platform::Notification& notification) {
+  handleSignatureDone(notification.boolValue(SIGNATURE_KEY_IS_VALID), notification.object);
+}
+
+void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier) {
+  int code = valid ? 0 : qorv::kSignatureInvalid;
+  if (verifier_.get() == signatureVerifier) verifier_.reset();
+  if (code == 0) {
+    if (installerLaunchPath_ && markAsExecutable(*installerLaunchPath_)) {
+      const int status = installWithInstaller(*installerLaunchPath_, downloader_->runtimeArgs());
+      cleanupAndExit(false, status, std::nullopt);
+      return;
+    }
+    code = qorv::kRuntimeDownloadFailed;
+  }
+  cleanupAndExit(true, code, message(kMsgDownloadNotValid));
+}
+
+bool Bootstrapper::markAsExecutable(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return false;
+  return ::chmod(path.c_str(), (status.st_mode & 07777) | 0111) == 0;
+}
+
+int Bootstrapper::installWithInstaller(const std::string& launchPath,
+                                       const std::vector<std::string>& args) {
+  std::vector<std::string> argv = args.empty() ? std::vector<std::string>{"-x1"} : args;
+  argv.push_back(appPath_.value_or(""));
+  install::logSubprocessBegin(commandLine("\"ZEL Runtime Installer\" ", argv).c_str());
+  const int status = platform::Task::launchAndWait(launchPath, argv);
+  logSubprocessResult("Runtime Installer", status);
+  return status;
+}
 
 }  // namespace moorstep

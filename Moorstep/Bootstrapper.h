@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,11 +10,18 @@
 #include "platform/Notification.h"
 #include "platform/PropertyList.h"
 
+namespace qorv {
+class ParamChecker;
+}
+
 namespace moorstep {
 
 class Downloader;
+class ErrorDialogController;
+class SignatureVerification;
 
-// The application delegate: runs once per launch and drives every step of the install.
+// The application delegate: runs once per launch and drives every step of the install, from
+// the command line to the exit code.
 class Bootstrapper : public platform::ApplicationDelegate {
  public:
   // processArguments: the whole argument list, program path first. mainBundle: the bundle the
@@ -30,7 +38,6 @@ class Bootstrapper : public platform::ApplicationDelegate {
   void setAppName(std::string name) { appName_ = std::move(name); }
   const std::string& localizedWindowTitle() const { return localizedWindowTitle_; }
   void setLocalizedWindowTitle(std::string title) { localizedWindowTitle_ = std::move(title); }
-
   // Connected by the main interface; the bootstrapper never creates or releases it.
   void setDownloader(Downloader* downloader) { downloader_ = downloader; }
 
@@ -40,7 +47,25 @@ class Bootstrapper : public platform::ApplicationDelegate {
   // The folder that appPath would name: the resources joined with the application name.
   const std::string& appPathLookedFor() const { return appPathLookedFor_; }
 
+  // The link-aware error dialog and the standard alert, titled with appName; both return when
+  // the user has dismissed them.
+  void showDialog(const std::string& message);
+  void okAlert(const std::string& message);
+  // The end of every run that started the download: message, end line, clean-up, exit.
+  void cleanupAndExit(bool showDialog, int errCode, std::optional<std::string> exitMessage);
+
+  int installWithRuntime(const std::string& location,
+                         const std::optional<std::vector<std::string>>& args);
+  void handleDownloaderDone(bool success, const std::vector<std::string>& files);
+  void handleSignatureDone(bool valid, const void* signatureVerifier);
+  // Adds execute permission for everyone to what path names (following links).
+  bool markAsExecutable(const std::string& path);
+  int installWithInstaller(const std::string& launchPath, const std::vector<std::string>& args);
+
  private:
+  void decideInstall(qorv::ParamChecker& checker, const std::string& version, bool allowDownload,
+                     bool silent);
+  void endRun(int code);
   void notifyDownloaderDone(const platform::Notification& notification);
   void notifySignatureDone(const platform::Notification& notification);
 
@@ -54,6 +79,8 @@ class Bootstrapper : public platform::ApplicationDelegate {
   std::optional<platform::PropertyList> config_;
   std::string appPathLookedFor_;
   Downloader* downloader_ = nullptr;
+  std::unique_ptr<SignatureVerification> verifier_;
+  std::unique_ptr<ErrorDialogController> errorDialog_;
 };
 
 // The application name: the executable's file name less a leading "Install ".

@@ -4,11 +4,19 @@
 #include <openssl/buffer.h>
 #include <openssl/crypto.h>
 #include <openssl/err.h>
+#include <openssl/pem.h>
 #include <openssl/x509v3.h>
 
+#include <set>
+
+#include "Moorstep/DebugTrace.h"
+#include "Moorstep/Downloader.h"
 #include "Moorstep/Notifications.h"
 #include "Moorstep/ZelRootCert.h"
+#include "libinstall/InstallLogMsgs.h"
+#include "platform/NotificationCenter.h"
 #include "platform/NotificationQueue.h"
+#include "platform/Text.h"
 
 namespace moorstep {
 
@@ -87,6 +95,181 @@ SignatureVerification::SignatureVerification() {
                           OPENSSL_INIT_LOAD_CRYPTO_STRINGS | OPENSSL_INIT_NO_LOAD_CONFIG,
                       nullptr);
   if (!certChain) certChain.reset(sk_X509_new_null());
+  platform::NotificationCenter::defaultCenter().addObserver(
+      this, CRL_DOWNLOAD_NOTIFY_DONE, nullptr,
+      [this](const platform::Notification& n) { notifyDownloaderDone(n); });
+}
+
+SignatureVerification::~SignatureVerification() {
+  platform::NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void SignatureVerification::verifyDataAtPath(const std::string& dataPath,
+                                             const std::string& signaturePath) {
+  setDataPath(dataPath);
+  setSignaturePath(signaturePath);
+  platform::Pkcs7Ptr pkcs7 = readPkcs7();
+  if (!pkcs7) {
+    install::logSigInvalid("Detached");
+    setErrorString("Failed to read pkcs7 signature");
+    sendNotificationOfResult(false);
+    return;
+  }
+  if (!startedFetchingCrls_) {
+    if (!verifyDetachedSignature(pkcs7.get())) {
+      install::logSigInvalid("Detached");
+      setErrorString("The signature was rejected");
+      sendNotificationOfResult(false);
+      return;
+    }
+    startedFetchingCrls_ = true;
+    startFetchingCrlsOnSignature();
+    return;
+  }
+  if (checkCertsAgainstCrls()) {
+    install::logSigValid("Detached");
+    sendNotificationOfResult(true);
+  } else {
+    install::logCertRevocationFound();
+    setErrorString("At least one of the certificates in the signature has been revoked");
+    sendNotificationOfResult(false);
+  }
+}
+
+bool SignatureVerification::startFetchingCrlsOnSignature() {
+  // Identical lines from several certificates collapse, so each list is fetched once.
+  std::set<std::string> lines;
+  for (int i = 0; certChain && i < sk_X509_num(certChain.get()); ++i) {
+    const std::optional<std::string> text =
+        extractX509v3Data(sk_X509_value(certChain.get(), i), NID_crl_distribution_points);
+    if (!text || text->empty()) continue;
+    for (std::string& line : platform::splitString(*text, '\n')) lines.insert(std::move(line));
+  }
+  std::vector<std::string> urls;
+  for (const std::string& line : lines) {
+    if (line.starts_with("URI:")) urls.push_back(line.substr(4));
+  }
+  setErrorString("");
+  if (urls.empty() || !downloader_) {
+    verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
+    return true;
+  }
+  downloader_->setUrlStrings(std::move(urls));
+  downloader_->setIgnoreFailures(true);
+  downloader_->startDownload(CRL_DOWNLOAD_NOTIFY_DONE);
+  return true;
+}
+
+void SignatureVerification::notifyDownloaderDone(const platform::Notification& notification) {
+  handleDownloaderDone(
+      notification.boolValue(DOWNLOADER_KEY_SUCCESS),
+      notification.stringListValue(DOWNLOADER_KEY_FILES).value_or(std::vector<std::string>{}));
+}
+
+void SignatureVerification::handleDownloaderDone(bool success,
+                                                 const std::vector<std::string>& files) {
+  if (success && !files.empty()) {
+    setCrlPaths(files);
+  } else {
+    DebugTrace("Warning: Unable to fetch certificate revocation files");
+  }
+  verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
+}
+
+bool SignatureVerification::addCrls(X509_STORE* store) {
+  for (const std::string& path : *crlPaths_) {
+    platform::X509CrlPtr crl = readCrlFromPath(path);
+    if (!crl) continue;
+    // The store keeps a reference of its own.
+    if (X509_STORE_add_crl(store, crl.get()) != 1) {
+      DebugTrace("Warning: Error adding CRL to store");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SignatureVerification::checkCertsAgainstCrls() {
+  if (!crlPaths_ || crlPaths_->empty()) return true;
+  platform::X509StorePtr store = makeStoreForPkcs7();
+  bool ok = static_cast<bool>(store);
+  if (!ok) DebugTrace("Warning: Unable to get store for CRL");
+  if (ok) {
+    X509_STORE_set_flags(store.get(), X509_V_FLAG_CRL_CHECK | X509_V_FLAG_IGNORE_CRITICAL);
+    ok = addCrls(store.get());
+  }
+  // The validations below report into a fresh list, apart from the one under test.
+  platform::X509StackPtr captured = std::move(certChain);
+  certChain.reset(sk_X509_new_null());
+  if (!certChain) {
+    DebugTrace("Warning: Unable to recreate certChain");
+    ok = false;
+  }
+  install::logCertChainBegin();
+  bool revoked = false;
+  while (ok && !revoked && captured && sk_X509_num(captured.get()) > 0) {
+    // The signer comes off first, the anchor's copy last; the rest are the intermediates.
+    platform::X509Ptr certificate(sk_X509_pop(captured.get()));
+    if (hasCertificateBeenRevoked(certificate.get(), store.get(), captured.get())) {
+      revoked = true;
+      install::logCertRevocationFound();
+      setErrorString(callbackError);
+    }
+  }
+  if (revoked) {
+    install::logCertChainFailure();
+  } else {
+    install::logCertChainSuccess();
+  }
+  certChain.reset(sk_X509_new_null());
+  if (!certChain) DebugTrace("Warning: Unable to recreate certChain");
+  return !revoked;
+}
+
+bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
+                                                      STACK_OF(X509) * chain) {
+  platform::X509StoreCtxPtr context(X509_STORE_CTX_new());
+  if (!context) {
+    DebugTrace("Warning: Unable to create X509_STORE_CTX object for CRL checks");
+    return false;
+  }
+  if (X509_STORE_CTX_init(context.get(), store, certificate, chain) != 1) {
+    DebugTrace("Warning: Unable to initialize CRL verification context");
+    return false;
+  }
+  if (X509_verify_cert(context.get()) == 1) return false;
+  if (callbackErrorNumber == X509_V_ERR_CERT_REVOKED) return true;
+  // Fail open: only a proven revocation rejects.
+  DebugTrace("Warning: Ignoring failed CRL check: %@", callbackError.value_or(""));
+  return false;
+}
+
+platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path) {
+  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
+  if (!file) {
+    DebugTrace("Warning: Unable to create BIO for CRL at %@", path);
+    return nullptr;
+  }
+  platform::X509CrlPtr crl(d2i_X509_CRL_bio(file.get(), nullptr));
+  if (!crl && BIO_reset(file.get()) == 0) {
+    crl.reset(PEM_read_bio_X509_CRL(file.get(), nullptr, nullptr, nullptr));
+  }
+  if (!crl) DebugTrace("Warning: Unable to parse CRL at %@", path);
+  return crl;
+}
+
+platform::X509Ptr SignatureVerification::readCertificateFromPath(const std::string& path) {
+  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
+  if (!file) {
+    setErrorString("Unable to create BIO for " + path);
+    return nullptr;
+  }
+  platform::X509Ptr certificate(d2i_X509_bio(file.get(), nullptr));
+  if (!certificate && BIO_reset(file.get()) == 0) {
+    certificate.reset(PEM_read_bio_X509(file.get(), nullptr, nullptr, nullptr));
+  }
+  if (!certificate) setErrorString("Unable to parse certificate from " + path);
+  return certificate;
 }
 
 const std::string& SignatureVerification::errorString() const {

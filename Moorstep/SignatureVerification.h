@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "platform/Notification.h"
 
 namespace moorstep {
 
@@ -29,6 +30,7 @@ int verifyCallback(int ok, X509_STORE_CTX* context);
 class SignatureVerification {
  public:
   SignatureVerification();
+  ~SignatureVerification();
   SignatureVerification(const SignatureVerification&) = delete;
   SignatureVerification& operator=(const SignatureVerification&) = delete;
 
@@ -40,6 +42,19 @@ class SignatureVerification {
   const std::string& errorString() const;
   // The first non-empty text of a verification sticks; later ones are ignored.
   void setErrorString(std::optional<std::string> text);
+
+  // The entry of both phases: phase one verifies and starts fetching the revocation lists named
+  // in the chain; phase two, run when they have arrived, checks the chain against them and
+  // posts the verdict.
+  void verifyDataAtPath(const std::string& dataPath, const std::string& signaturePath);
+  bool startFetchingCrlsOnSignature();
+  void handleDownloaderDone(bool success, const std::vector<std::string>& files);
+  // False only when a certificate of the captured chain is proven revoked.
+  bool checkCertsAgainstCrls();
+  static bool hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
+                                        STACK_OF(X509) * chain);
+  static platform::X509CrlPtr readCrlFromPath(const std::string& path);
+  platform::X509Ptr readCertificateFromPath(const std::string& path);
 
   // The signature file, parsed and with its signer's identity checked; null after a failure.
   platform::Pkcs7Ptr readPkcs7();
@@ -60,6 +75,10 @@ class SignatureVerification {
   static std::optional<std::string> extractX509v3Data(X509* certificate, int nid);
 
  private:
+  void notifyDownloaderDone(const platform::Notification& notification);
+  // Adds every readable CRL to the store; false when the store refused one.
+  bool addCrls(X509_STORE* store);
+
   std::optional<std::string> errorString_{std::string()};
   bool startedFetchingCrls_ = false;
   std::string dataPath_;

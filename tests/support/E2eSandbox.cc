@@ -22,6 +22,8 @@ E2eSandbox::E2eSandbox() {
       {"XDG_CONFIG_HOME", root() + "/home/.config"},
       {"XDG_CACHE_HOME", root() + "/home/.cache"},
       {"LANGUAGE", "en"},
+      // Nothing listens there: a download that a test did not arrange fails at once.
+      {"MOORSTEP_DOWNLOAD_HOST", "127.0.0.1:1"},
       {"LD_PRELOAD", MOORSTEP_SYSLOG_SHIM},
       {"ASAN_OPTIONS", "verify_asan_link_order=0"},
   };

@@ -20,6 +20,7 @@ Routes (NAME is a file of the folder):
   /stall-headers               no response at all
   /slow?bytes=N&chunks=C&interval=MS   N bytes in C pieces, MS milliseconds apart
   /type/TYPE/NAME              the file with that Content-Type (TYPE with "_" for "/")
+  any other path                the file at that path under the folder, if there is one
 Requests with an absolute URI are served the same way, as by a proxy.
 """
 import gzip
@@ -83,7 +84,7 @@ class Handler(BaseHTTPRequestHandler):
         route, rest = parts[0], parts[1] if len(parts) > 1 else ""
         handler = getattr(self, "route_" + route.replace("-", "_"), None)
         if handler is None:
-            self.send_bytes(b"no such route", 404, length=13)
+            self.route_files(url.path.lstrip("/"), query)
             return
         handler(rest, query)
 

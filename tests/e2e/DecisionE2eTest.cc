@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "E2eSandbox.h"
+#include "HttpServer.h"
+#include "ScopedEnv.h"
+#include "libinstall/LibInstall.h"
+#include "platform/Task.h"
+
+namespace {
+namespace fs = std::filesystem;
+using testsupport::E2eSandbox;
+using testsupport::RunResult;
+using Strings = std::vector<std::string>;
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+Strings texts(const RunResult& r) {
+  Strings lines;
+  for (const auto& record : r.log) lines.push_back(record.text);
+  return lines;
+}
+
+class Decision : public ::testing::Test {
+ protected:
+  Decision() : exe_(box_.makeBundle()) {}
+
+  std::string appPath() const {
+    return box_.root() + "/Install Sample.app/Contents/Resources/Sample";
+  }
+  // The sample runtime framework, laid out in the local data folder.
+  void installRuntime(const std::string& version) {
+    testsupport::ScopedEnv env({"SAMPLE_ZEL_VERSION"});
+    env.set("SAMPLE_ZEL_VERSION", version);
+    ASSERT_EQ(platform::Task::launchAndWait(MOORSTEP_SAMPLE_RUNTIME_INSTALLER,
+                                            {"--install-framework", box_.localDataDir()}),
+              0);
+  }
+  void disableUpdates() { box_.dir().write("home/.local/share/Kavex/ZEL/updateDisabled", ""); }
+  // The two download paths this machine asks for, on a server of the test's own.
+  std::pair<std::string, std::string> downloadPaths(const std::string& host) {
+    testsupport::ScopedEnv env({"MOORSTEP_DOWNLOAD_HOST"});
+    env.set("MOORSTEP_DOWNLOAD_HOST", host);
+    char installer[512], signature[512];
+    EXPECT_TRUE(install::getBootstrapperDownloadUrls(installer, sizeof installer, signature,
+                                                     sizeof signature));
+    const std::string prefix = "http://" + host;
+    return {std::string(installer).substr(prefix.size()),
+            std::string(signature).substr(prefix.size())};
+  }
+  bool tmpIsEmpty() const { return fs::is_empty(box_.tmpDir()); }
+
+  E2eSandbox box_;
+  std::string exe_;
+};
+
+TEST_F(Decision, AMissingApplicationFolderEndsWith12AndNoDialog) {
+  fs::remove_all(appPath());
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 12);
+  EXPECT_EQ(texts(r), (Strings{"Bootstrapper begin with version 1.0 on Mac x86",
+                               "Could not locate native install directory (\"" + appPath() + "\")",
+                               "Bootstrapper end with exit code 12"}));
+  EXPECT_EQ(r.err, "");
+  box_.dir().write("Install Sample.app/Contents/Resources/Sample", "a plain file");
+  EXPECT_EQ(box_.run(exe_, {"-silent"}).exitCode, 12);
+}
+
+TEST_F(Decision, AnInstalledRuntimeInstallsTheApplicationAndItsStatusIsTheExitCode) {
+  installRuntime("3.2.0.2060");
+  const std::string target = box_.root() + "/apps";
+  RunResult r = box_.run(exe_, {"-silent", "-eulaAccepted", "-location", target, "-programMenu"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(readFile(target + "/Sample.receipt"),
+            "-silent\n-eulaAccepted\n-location\n" + target + "\n-programMenu\n" + appPath() + "\n");
+  EXPECT_TRUE(fs::exists(target + "/Sample/app.txt"));
+  const std::string framework = box_.localDataDir() + "/Frameworks/Kavex ZEL.framework";
+  EXPECT_EQ(
+      texts(r),
+      (Strings{"Bootstrapper begin with version 1.0 on Mac x86",
+               "Installed runtime (3.2.0.2060) located at " + framework,
+               "Launching subprocess with commandline \"ZEL Application Installer\" -silent "
+               "-eulaAccepted -location " +
+                   target + " -programMenu " + appPath() + " ",
+               "Subprocess Application Installer succeeded", "Bootstrapper end with exit code 0"}));
+
+  box_.setEnv("SAMPLE_ZEL_EXIT_STATUS", "7");
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 7);
+  EXPECT_EQ(r.log.at(2).text,
+            "Launching subprocess with commandline \"ZEL Application "
+            "Installer\" " +
+                appPath() + " ");
+  EXPECT_EQ(r.log.at(3).text, "Subprocess Application Installer failed (7)");
+  EXPECT_EQ(r.log.at(4).text, "Bootstrapper end with exit code 7");
+
+  fs::remove_all(framework + "/Versions");
+  r = box_.run(exe_, {"-silent"});
+  EXPECT_EQ(r.exitCode, 5);
+  EXPECT_EQ(r.log.at(3).text, "Subprocess Application Installer failed (5)");
+}
+
+TEST_F(Decision, WithoutAllowDownloadAScriptedRunEndsWith10) {
+  for (const Strings& args : {Strings{"-silent"}, Strings{"-eulaAccepted", "-desktopShortcut"}}) {
+    RunResult r = box_.run(exe_, args);
+    EXPECT_EQ(r.exitCode, 10);
+    EXPECT_EQ(r.out, "Unable to download runtime installer without -allowDownload\n");
+    EXPECT_EQ(texts(r), (Strings{"Bootstrapper begin with version 1.0 on Mac x86",
+                                 "No installed runtime detected",
+                                 "Unable to download runtime installer without -allowDownload",
+                                 "Bootstrapper end with exit code 10"}));
+    EXPECT_EQ(r.err, "");
+  }
+  installRuntime("1.5.3.77");
+  disableUpdates();
+  EXPECT_EQ(box_.run(exe_, {"-silent", "-eulaAccepted"}).exitCode, 10) << "before the marker";
+}
+
+TEST_F(Decision, AnOldRuntimeWithUpdatesDisabledShowsMessage10EvenWhenSilent) {
+  installRuntime("1.5.3.77");
+  disableUpdates();
+  RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+  EXPECT_EQ(r.exitCode, 15);
+  EXPECT_EQ(r.err,
+            "Install Sample\nThis application requires an update to Kavex ZEL but "
+            "downloading that update on your system is not allowed by your administrator. "
+            "Please contact your administrator.\n");
+  EXPECT_EQ(texts(r).at(2),
+            "Cannot complete installation because runtime updates are disabled on this machine");
+  EXPECT_EQ(texts(r).back(), "Bootstrapper end with exit code 15");
+}
+
+TEST_F(Decision, NoRuntimeAndNothingServedEndsWith11AndMessage0) {
+  disableUpdates();  // with no runtime installed the marker is not consulted
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11);
+  EXPECT_NE(r.err.find("Install Sample\nThis application requires a version of Kavex ZEL which "
+                       "cannot be found."),
+            std::string::npos)
+      << r.err;
+  const Strings log = texts(r);
+  EXPECT_TRUE(log.at(2).starts_with("Begin runtime download from http://127.0.0.1:1/zel/3/vdx/"));
+  EXPECT_TRUE(log.at(2).ends_with("/installer"));
+  EXPECT_EQ(log.at(3), "Download failure: Could not connect to the server.");
+  EXPECT_EQ(log.back(), "Bootstrapper end with exit code 11");
+  EXPECT_TRUE(tmpIsEmpty());
+}
+
+TEST_F(Decision, NoInstallerForThisSystemShowsMessage8WithItsLinkInTheUsersLanguage) {
+  testsupport::HttpServer server(box_.dir().make("www"));
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11);
+  EXPECT_EQ(r.err,
+            "Install Sample\nThis application requires an update to Kavex ZEL that is not "
+            "available for your system. Please view the system requirements "
+            "<https://www.kavex.example/en/zel/system-requirements/> for Kavex ZEL and "
+            "update your system accordingly.\n");
+  EXPECT_EQ(server.requests(), Strings{downloadPaths(server.host()).first});
+  EXPECT_TRUE(tmpIsEmpty());
+
+  box_.setEnv("LANGUAGE", "ja");
+  r = box_.run(exe_, {});
+  EXPECT_NE(r.err.find("システム要件 <https://www.kavex.example/ja/zel/system-requirements/>"),
+            std::string::npos)
+      << r.err;
+  box_.setEnv("LANGUAGE", std::nullopt);
+  box_.setEnv("LANG", "de_DE.UTF-8");
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", "127.0.0.1:1");
+  r = box_.run(exe_, {});
+  EXPECT_NE(r.err.find("Diese Anwendung benötigt eine Version von Kavex ZEL"), std::string::npos)
+      << r.err;
+}
+
+TEST_F(Decision, ABundleWithoutAVersionLogsAPlaceholder) {
+  const std::string exe = box_.makeBundle("Install Other", std::nullopt);
+  RunResult r = box_.run(exe, {"-silent"});
+  EXPECT_EQ(r.log.at(0).text, "Bootstrapper begin with version (unknown) on Mac x86");
+}
+
+}  // namespace
