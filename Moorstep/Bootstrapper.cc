@@ -69,7 +69,10 @@ Bootstrapper::Bootstrapper(std::vector<std::string> processArguments,
   } else {
     appPathLookedFor_ = name;
   }
-  if (platform::isDirectory(appPathLookedFor_)) appPath_ = appPathLookedFor_;
+  // A program path chosen by whoever started us must not turn the resource folder itself, or
+  // its parent, into the application.
+  const bool usableName = !name.empty() && name != "." && name != "..";
+  if (usableName && platform::isDirectory(appPathLookedFor_)) appPath_ = appPathLookedFor_;
 
   auto& center = platform::NotificationCenter::defaultCenter();
   center.addObserver(this, INSTALLER_DOWNLOAD_NOTIFY_DONE, nullptr,

@@ -85,6 +85,7 @@ TEST(Launch, BrokenBundlesAndNoBundleAtAllNeverCrash) {
   EXPECT_EQ(outside.exitCode, 0);
   EXPECT_EQ(outside.out, "3.2.0.2060\n");
   EXPECT_EQ(box.run(loose, {"-silent"}, "").exitCode, 12) << "an empty program path";
+  EXPECT_EQ(box.run(loose, {"-silent"}, "..").exitCode, 12) << "a program path of ..";
 }
 
 }  // namespace
