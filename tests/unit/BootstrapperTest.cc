@@ -1,14 +1,22 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Moorstep/Bootstrapper.h"
+#include "Moorstep/Downloader.h"
 #include "Moorstep/LocalizedStrings.h"
 #include "Moorstep/Notifications.h"
+#include "RecordingUserInterface.h"
+#include "ScopedEnv.h"
+#include "SyslogCapture.h"
 #include "TempDir.h"
+#include "libinstall/MacSystemVersion.h"
 #include "platform/Application.h"
 #include "platform/Bundle.h"
 
@@ -86,6 +94,145 @@ TEST_F(BootstrapperInit, GateExitsWithTheCheckersCode) {
             "3.2.0.2060\nAvailable Options: -silent { -eulaAccepted ( -location <dir> ) "
             "-desktopShortcut -programMenu -allowDownload }\n");
   EXPECT_EQ(exits, (std::vector<int>{0, 2}));
+}
+
+}  // namespace
+
+namespace {
+using testsupport::RecordingUserInterface;
+
+// The end of a run and the chain's decisions, with windows, exit and log recorded.
+class BootstrapperRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env_.set("LANGUAGE", "en");
+    env_.set("XDG_DATA_DIRS", dir_.make("share"));
+    env_.set("XDG_DATA_HOME", dir_.make("home"));
+    env_.set("TMPDIR", dir_.make("tmp"));
+    env_.set("MOORSTEP_SYSLOG_CAPTURE", dir_.path() + "/syslog");
+    moorstep::embeddedStringLocale = -1;
+    platform::ui::setUserInterfaceForTesting(&ui_);
+    platform::setExitHandler([this](int code) { exits_.push_back(code); });
+    dir_.make("Install Sample.app/Contents/Resources/Sample");
+    bootstrapper_ = std::make_unique<Bootstrapper>(
+        std::vector<std::string>{dir_.path() + "/Install Sample.app/Contents/MacOS/Install Sample"},
+        platform::Bundle::bundleWithPath(dir_.path() + "/Install Sample.app"));
+    bootstrapper_->setDownloader(&downloader_);
+  }
+  void TearDown() override {
+    platform::setExitHandler(nullptr);
+    platform::ui::setUserInterfaceForTesting(nullptr);
+    moorstep::embeddedStringLocale = -1;
+    MacSystemVersion::SetReaderForTesting(nullptr);
+  }
+  std::vector<std::string> log() const {
+    return testsupport::logTexts(testsupport::readLogRecords(dir_.path() + "/syslog"));
+  }
+  static std::string message(int id) {
+    return moorstep::LocalizedStrings::getEmbeddedMessage(id).value_or("");
+  }
+
+  TempDir dir_;
+  testsupport::ScopedEnv env_{
+      {"LANGUAGE", "XDG_DATA_DIRS", "XDG_DATA_HOME", "TMPDIR", "MOORSTEP_SYSLOG_CAPTURE"}};
+  RecordingUserInterface ui_;
+  moorstep::Downloader downloader_;
+  std::unique_ptr<Bootstrapper> bootstrapper_;
+  std::vector<int> exits_;
+};
+
+TEST_F(BootstrapperRun, TheEndShowsTheRightMessageThenLogsThenCleansUp) {
+  bootstrapper_->cleanupAndExit(true, 0, "ignored");
+  EXPECT_TRUE(ui_.shown.empty()) << "success shows nothing";
+  bootstrapper_->cleanupAndExit(false, 7, std::nullopt);
+  EXPECT_TRUE(ui_.shown.empty()) << "an installer's own failure shows nothing";
+  bootstrapper_->cleanupAndExit(true, 13, std::nullopt);
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui_.shown[0].kind, "alert");
+  EXPECT_EQ(ui_.shown[0].title, "Install Sample");
+  EXPECT_EQ(ui_.shown[0].text, message(1)) << "no message given: the generic one";
+  EXPECT_EQ(ui_.shown[0].button, "OK");
+
+  downloader_.setLastError(platform::UrlError{"OtherDomain", -1100, "x", "u"});
+  bootstrapper_->cleanupAndExit(true, 11, message(0));
+  EXPECT_EQ(ui_.shown.back().kind, "alert");
+  EXPECT_EQ(ui_.shown.back().text, message(0));
+
+  downloader_.setLastError(platform::UrlError::make(platform::kUrlErrorFileDoesNotExist, "u"));
+  bootstrapper_->cleanupAndExit(true, 13, message(6));
+  EXPECT_EQ(ui_.shown.back().kind, "dialog");
+  EXPECT_EQ(ui_.shown.back().title, "Install Sample");
+  ASSERT_EQ(ui_.shown.back().runs.size(), 3u);
+  EXPECT_EQ(ui_.shown.back().runs[1],
+            (platform::ui::TextRun{"system requirements",
+                                   "https://www.kavex.example/en/zel/system-requirements/"}));
+  EXPECT_EQ(exits_, (std::vector<int>{0, 7, 13, 11, 13}));
+  EXPECT_EQ(log(), (std::vector<std::string>{
+                       "Bootstrapper end with exit code 0", "Bootstrapper end with exit code 7",
+                       "Bootstrapper end with exit code 13", "Bootstrapper end with exit code 11",
+                       "Bootstrapper end with exit code 13"}));
+}
+
+TEST_F(BootstrapperRun, AnUnknownPlatformEndsAsAFailedDownloadNotAsSuccess) {
+  MacSystemVersion::SetReaderForTesting([] { return MacSystemVersion(); });
+  bootstrapper_->applicationDidFinishLaunching();
+  EXPECT_EQ(exits_, std::vector<int>{11});
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui_.shown[0].text, message(0));
+  const std::vector<std::string> lines = log();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 2],
+            "Download failure: cannot form the runtime download address for this system");
+  EXPECT_EQ(lines.back(), "Bootstrapper end with exit code 11");
+}
+
+TEST_F(BootstrapperRun, TheChainsFailuresEndWithTheirCodesAndMessages) {
+  bootstrapper_->handleDownloaderDone(true, {dir_.write("tmp/only-one", "x")});
+  bootstrapper_->handleDownloaderDone(false, {"a", "b"});
+  bootstrapper_->handleSignatureDone(false, nullptr);
+  EXPECT_EQ(exits_, (std::vector<int>{11, 11, 13}));
+  ASSERT_EQ(ui_.shown.size(), 3u);
+  EXPECT_EQ(ui_.shown[0].text, message(0));
+  EXPECT_EQ(ui_.shown[2].text, message(6));
+}
+
+TEST_F(BootstrapperRun, ExecutePermissionIsAddedAndNothingCleared) {
+  const std::string file = dir_.write("tmp/installer", "#!/bin/sh\n");
+  for (auto [before, after] :
+       {std::pair{0600, 0711}, std::pair{0644, 0755}, std::pair{04640, 04751}}) {
+    ::chmod(file.c_str(), before);
+    EXPECT_TRUE(bootstrapper_->markAsExecutable(file));
+    struct stat status {};
+    ::stat(file.c_str(), &status);
+    EXPECT_EQ(status.st_mode & 07777, static_cast<unsigned>(after));
+  }
+  std::filesystem::create_symlink(file, dir_.path() + "/tmp/link");
+  ::chmod(file.c_str(), 0600);
+  EXPECT_TRUE(bootstrapper_->markAsExecutable(dir_.path() + "/tmp/link"));
+  struct stat status {};
+  ::stat(file.c_str(), &status);
+  EXPECT_EQ(status.st_mode & 07777, 0711u) << "the link is followed";
+  EXPECT_FALSE(bootstrapper_->markAsExecutable(dir_.path() + "/tmp/missing"));
+}
+
+TEST_F(BootstrapperRun, TheRuntimeInstallerGetsTheArgumentsOrX1AndTheApplicationFolder) {
+  const std::string out = dir_.path() + "/args";
+  const std::string installer =
+      dir_.write("tmp/installer", "#!/bin/sh\nprintf '%s|' \"$@\" > '" + out + "'\nexit 3\n");
+  ::chmod(installer.c_str(), 0700);
+  const std::string app = *bootstrapper_->appPath();
+  EXPECT_EQ(bootstrapper_->installWithInstaller(installer, {}), 3);
+  EXPECT_EQ(testsupport::readLogRecords(dir_.path() + "/syslog").size(), 2u);
+  std::ifstream first(out);
+  std::string seen;
+  std::getline(first, seen);
+  EXPECT_EQ(seen, "-x1|" + app + "|");
+  EXPECT_EQ(bootstrapper_->installWithInstaller(installer, {"-silent", "-eulaAccepted"}), 3);
+  EXPECT_EQ(log()[2],
+            "Launching subprocess with commandline \"ZEL Runtime Installer\" -silent "
+            "-eulaAccepted " +
+                app + " ");
+  EXPECT_EQ(log()[3], "Subprocess Runtime Installer failed (3)");
 }
 
 }  // namespace

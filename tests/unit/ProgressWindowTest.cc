@@ -4,6 +4,7 @@
 #include <string>
 
 #include "RecordingProgressWindow.h"
+#include "RecordingUserInterface.h"
 #include "platform/ui/UserInterface.h"
 #include "platform/ui/term/TermProgressWindow.h"
 
@@ -17,17 +18,13 @@ TEST(TermProgressWindow, DrawsAOneLineBarAndAFullBarAbove100) {
   EXPECT_EQ(TermProgressWindow::renderLine("", "", -3.0), "[------------------------------] 0%");
 }
 
-class RecordingUserInterface : public platform::ui::UserInterface {
+class RecordingUserInterface : public testsupport::RecordingUserInterface {
  public:
   std::unique_ptr<platform::ui::ProgressWindow> makeProgressWindow() override {
     auto window = std::make_unique<testsupport::RecordingProgressWindow>();
     made = window.get();
     return window;
   }
-  std::unique_ptr<platform::ui::ErrorDialogWindow> makeErrorDialogWindow() override {
-    return nullptr;
-  }
-  void runAlert(const std::string&, const std::string&, const std::string&) override {}
   testsupport::RecordingProgressWindow* made = nullptr;
 };
 
