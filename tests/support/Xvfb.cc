@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <vector>
@@ -22,7 +23,41 @@ bool runQuietly(std::vector<std::string> argv) {
                       nullptr, nullptr, nullptr, nullptr, &status, nullptr) &&
          WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+std::string output(std::vector<std::string> argv) {
+  std::vector<char*> raw;
+  for (auto& a : argv) raw.push_back(a.data());
+  raw.push_back(nullptr);
+  gchar* out = nullptr;
+  gint status = 0;
+  if (!g_spawn_sync(nullptr, raw.data(), nullptr,
+                    static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL),
+                    nullptr, nullptr, &out, nullptr, &status, nullptr)) {
+    return {};
+  }
+  std::string text = out ? out : "";
+  g_free(out);
+  return text;
+}
 }  // namespace
+
+std::optional<Xvfb::Geometry> Xvfb::waitForWindow(const std::string& title,
+                                                  int timeoutSeconds) const {
+  for (int tries = 0; tries < timeoutSeconds * 10; ++tries) {
+    const std::string ids =
+        output({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
+    if (!ids.empty()) {
+      const std::string id = ids.substr(0, ids.find('\n'));
+      const std::string shell = output({"xdotool", "getwindowgeometry", "--shell", id});
+      Geometry g;
+      if (std::sscanf(shell.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &g.x, &g.y,
+                      &g.width, &g.height) == 4) {
+        return g;
+      }
+    }
+    g_usleep(100000);
+  }
+  return std::nullopt;
+}
 
 Xvfb::Xvfb() {
   int fds[2];

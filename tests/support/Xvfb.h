@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 
 namespace testsupport {
@@ -19,6 +20,11 @@ class Xvfb {
   bool screenshot(const std::string& pngPath) const;
   // A real pointer click at screen coordinates (through the XTEST extension).
   bool click(int x, int y) const;
+  struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  // Waits (up to timeoutSeconds) for a visible window with that title and gives its place.
+  std::optional<Geometry> waitForWindow(const std::string& title, int timeoutSeconds) const;
 
  private:
   pid_t pid_ = -1;
