@@ -8,6 +8,7 @@
 # DER signature OUT_DIR/<name>.p7 over OUT_DIR/data.bin:
 #   good           the expected names and object identifier, one CRL URI
 #   two-uris       as good, with two CRL URIs
+#   same-crl       as good, naming the intermediate's CRL address
 #   reordered      the names in another order, with a further attribute
 #   bmp, utf8      the names stored as BMPString and as UTF8String
 #   cn-missing, cn-case, o-trailing-blank, ou-second-only   names that must not match
@@ -88,6 +89,10 @@ $(cdp root.crl)
 basicConstraints = CA:FALSE
 extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
 $(cdp intermediate.crl)
+[same_crl]
+basicConstraints = CA:FALSE
+extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
+$(cdp root.crl)
 [two_uris]
 basicConstraints = CA:FALSE
 extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
@@ -133,6 +138,7 @@ printf '\x00' | dd of="$out/data-changed.bin" bs=1 seek=1000 conv=notrunc status
 
 issue "$intermediate_ca" intermediate "$names_good" signer good
 issue "$intermediate_ca" intermediate "$names_good" two_uris two-uris
+issue "$intermediate_ca" intermediate "$names_good" same_crl same-crl
 issue "$intermediate_ca" intermediate "/L=Somewhere/OU=Kavex Trust Services/O=Kavex Systems Incorporated/C=US/CN=Kavex ZEL" signer reordered
 issue "$intermediate_ca" intermediate "$names_good" signer bmp "MASK:0x800"
 issue "$intermediate_ca" intermediate "$names_good" signer utf8 utf8only
@@ -146,7 +152,7 @@ issue "$intermediate_ca" intermediate "$names_good" eku_prefix eku-prefix
 issue "$intermediate_ca" intermediate "$names_good" signer expired "" 20200101000000Z 20210101000000Z
 issue "$intermediate_ca" intermediate "$names_good" signer not-yet-valid "" 20990101000000Z 21000101000000Z
 
-for name in good two-uris reordered bmp utf8 cn-missing cn-case o-trailing-blank ou-second-only \
+for name in good two-uris same-crl reordered bmp utf8 cn-missing cn-case o-trailing-blank ou-second-only \
             eku-none eku-named eku-prefix expired not-yet-valid; do
   sign "$name" intermediate "$name.p7"
 done

@@ -20,7 +20,8 @@ Routes (NAME is a file of the folder):
   /stall-headers               no response at all
   /slow?bytes=N&chunks=C&interval=MS   N bytes in C pieces, MS milliseconds apart
   /type/TYPE/NAME              the file with that Content-Type (TYPE with "_" for "/")
-  any other path                the file at that path under the folder, if there is one
+  any other path                the file at that path under the folder, if there is one;
+                               with a file PATH.stall beside it, only its headers, then a stall
 Requests with an absolute URI are served the same way, as by a proxy.
 """
 import gzip
@@ -104,6 +105,10 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(size))
         self.end_headers()
         if self.command == "HEAD":
+            return
+        if os.path.exists(path + ".stall"):
+            self.wfile.flush()
+            self.wait_for_close()
             return
         self.wfile.flush()
         with open(path, "rb") as f:

@@ -190,10 +190,12 @@ TEST_F(BootstrapperRun, TheChainsFailuresEndWithTheirCodesAndMessages) {
   bootstrapper_->handleDownloaderDone(true, {dir_.write("tmp/only-one", "x")});
   bootstrapper_->handleDownloaderDone(false, {"a", "b"});
   bootstrapper_->handleSignatureDone(false, nullptr);
-  EXPECT_EQ(exits_, (std::vector<int>{11, 11, 13}));
-  ASSERT_EQ(ui_.shown.size(), 3u);
+  bootstrapper_->handleSignatureDone(true, nullptr);  // no installer that could be made runnable
+  EXPECT_EQ(exits_, (std::vector<int>{11, 11, 13, 11}));
+  ASSERT_EQ(ui_.shown.size(), 4u);
   EXPECT_EQ(ui_.shown[0].text, message(0));
   EXPECT_EQ(ui_.shown[2].text, message(6));
+  EXPECT_EQ(ui_.shown[3].text, message(6));
 }
 
 TEST_F(BootstrapperRun, ExecutePermissionIsAddedAndNothingCleared) {

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "E2eSandbox.h"
+#include "HttpServer.h"
+#include "ScopedEnv.h"
+#include "TempDir.h"
+#include "libinstall/LibInstall.h"
+#include "platform/Task.h"
+
+namespace {
+namespace fs = std::filesystem;
+using testsupport::E2eSandbox;
+using testsupport::RunResult;
+using Strings = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+const std::string kPki = MOORSTEP_TEST_PKI;
+const std::string kMessage0 =
+    "This application requires a version of Kavex ZEL which cannot be found.";
+const std::string kMessage6 = "Unable to validate the downloaded version of Kavex ZEL.";
+const std::string kMessage8 =
+    "This application requires an update to Kavex ZEL that is not available";
+
+Strings texts(const RunResult& r) {
+  Strings lines;
+  for (const auto& record : r.log) lines.push_back(record.text);
+  return lines;
+}
+
+bool contains(const Strings& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The whole chain against a server of the test's own: the runtime installer (the sample one)
+// and its signature at the download host, the revocation lists at the certificates' addresses,
+// which reach the same server through the proxy variables.
+class Chain : public ::testing::Test {
+ protected:
+  Chain() : exe_(box_.makeBundle()), www_(box_.dir().make("www")), server_(www_) {
+    box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
+    box_.setEnv("http_proxy", server_.url(""));
+    box_.setEnv("no_proxy", "127.0.0.1");
+    testsupport::ScopedEnv env({"MOORSTEP_DOWNLOAD_HOST"});
+    env.set("MOORSTEP_DOWNLOAD_HOST", server_.host());
+    char installer[512], signature[512];
+    EXPECT_TRUE(install::getBootstrapperDownloadUrls(installer, sizeof installer, signature,
+                                                     sizeof signature));
+    const std::string prefix = "http://" + server_.host();
+    installerPath_ = std::string(installer).substr(prefix.size());
+    signaturePath_ = std::string(signature).substr(prefix.size());
+    fs::create_directories(fs::path(www_ + installerPath_).parent_path());
+    serveCrl("intermediate.crl", kPki + "/crl/intermediate-empty.crl");
+    serveCrl("root.crl", kPki + "/crl/root-empty.crl");
+  }
+
+  // Serves the sample runtime installer signed by signer (a name of the test PKI).
+  void serveSigned(const std::string& signer, const std::string& pki = kPki) {
+    fs::copy_file(MOORSTEP_SAMPLE_RUNTIME_INSTALLER, www_ + installerPath_,
+                  fs::copy_options::overwrite_existing);
+    ASSERT_EQ(platform::Task::launchAndWait(
+                  MOORSTEP_SIGN_INSTALLER,
+                  {"--signer", pki + "/" + signer + ".pem", "--key", pki + "/" + signer + ".key",
+                   "--chain", pki + "/intermediate.pem", "--in", www_ + installerPath_, "--out",
+                   www_ + signaturePath_}),
+              0);
+  }
+  void serveCrl(const std::string& name, const std::string& file) {
+    fs::copy_file(file, www_ + "/" + name, fs::copy_options::overwrite_existing);
+  }
+  std::string appPath() const {
+    return box_.root() + "/Install Sample.app/Contents/Resources/Sample";
+  }
+  bool runtimeInstalled() const {
+    return fs::exists(box_.localDataDir() + "/Frameworks/Kavex ZEL.framework");
+  }
+  bool tmpIsEmpty() const { return fs::is_empty(box_.tmpDir()); }
+  int served(const std::string& path) const {
+    const Strings requests = server_.requests();
+    return static_cast<int>(std::count(requests.begin(), requests.end(), path));
+  }
+
+  E2eSandbox box_;
+  std::string exe_;
+  std::string www_;
+  testsupport::HttpServer server_;
+  std::string installerPath_, signaturePath_;
+};
+
+TEST_F(Chain, AGoodSignatureInstallsRuntimeAndApplicationInOneRun) {
+  serveSigned("good");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const Strings log = texts(r);
+  EXPECT_TRUE(contains(log, "Begin cert chain validation"));
+  EXPECT_TRUE(contains(log, "Cert chain validation succeeded"));
+  EXPECT_TRUE(contains(log, "Detached signature verified"));
+  EXPECT_TRUE(contains(log, "Launching subprocess with commandline \"ZEL Runtime Installer\" -x1 " +
+                                appPath() + " "));
+  EXPECT_EQ(log.back(), "Bootstrapper end with exit code 0");
+  EXPECT_EQ(served("proxy /intermediate.crl"), 1);
+  EXPECT_EQ(served("proxy /root.crl"), 1);
+  EXPECT_TRUE(runtimeInstalled());
+  const std::string installed = box_.userDataDir() + "/Kavex ZEL Applications/Sample";
+  EXPECT_TRUE(fs::exists(installed + "/app.txt"));
+  EXPECT_TRUE(tmpIsEmpty()) << "installer, signature, lists and the private folder are gone";
+
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(contains(texts(r), "Subprocess Application Installer succeeded"))
+      << "the second run uses the installed runtime";
+}
+
+TEST_F(Chain, ForwardedOptionsReachTheInstallerAndItsStatusIsTheExitCode) {
+  serveSigned("good");
+  box_.setEnv("SAMPLE_ZEL_EXIT_STATUS", "7");
+  RunResult r = box_.run(exe_, {"-silent", "-eulaAccepted", "-allowDownload"});
+  EXPECT_EQ(r.exitCode, 7);
+  EXPECT_EQ(r.err, "") << "an installer's own failure brings no dialog";
+  const Strings log = texts(r);
+  EXPECT_TRUE(contains(log,
+                       "Launching subprocess with commandline \"ZEL Runtime Installer\" "
+                       "-silent -eulaAccepted " +
+                           appPath() + " "));
+  EXPECT_TRUE(contains(log, "Subprocess Runtime Installer failed (7)"));
+  EXPECT_TRUE(tmpIsEmpty());
+}
+
+TEST_F(Chain, ARevokedSignerOrIntermediateRejectsTheInstaller) {
+  serveSigned("good");
+  serveCrl("intermediate.crl", kPki + "/crl/intermediate-revokes-good.crl");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_NE(r.err.find(kMessage6), std::string::npos) << r.err;
+  const Strings log = texts(r);
+  const auto begin = std::find(log.begin(), log.end(), "Begin cert chain validation");
+  ASSERT_NE(begin, log.end());
+  EXPECT_EQ(Strings(begin, log.end()),
+            (Strings{"Begin cert chain validation", "Cert revocation found",
+                     "Cert chain validation failed", "Cert revocation found",
+                     "Bootstrapper end with exit code 13"}));
+  EXPECT_FALSE(runtimeInstalled());
+  EXPECT_TRUE(tmpIsEmpty());
+
+  serveCrl("intermediate.crl", kPki + "/crl/intermediate-empty.crl");
+  serveCrl("root.crl", kPki + "/crl/root-revokes-intermediate.crl");
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+TEST_F(Chain, RevocationListsThatProveNothingAreAccepted) {
+  serveSigned("good");
+  serveCrl("intermediate.crl", kPki + "/crl/intermediate-expired.crl");
+  fs::remove(www_ + "/root.crl");  // 404
+  RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+  EXPECT_EQ(r.exitCode, 0) << "an expired list and a missing one";
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+
+  box_.dir().write("www/intermediate.crl", "not a revocation list");
+  r = box_.run(exe_, {"-silent", "-allowDownload"});
+  EXPECT_EQ(r.exitCode, 0) << "a list that does not parse";
+  EXPECT_TRUE(contains(texts(r), "Cert chain validation succeeded"));
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+
+  serveCrl("intermediate.crl", kPki + "/crl/intermediate-revokes-good.pem");
+  r = box_.run(exe_, {"-silent", "-allowDownload"});
+  EXPECT_EQ(r.exitCode, 13) << "a list in PEM form is used like one in DER form";
+}
+
+TEST_F(Chain, TwoCertificatesNamingOneListFetchItOnceAndNoAddressMeansNoDownload) {
+  serveSigned("same-crl");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(served("proxy /root.crl"), 1);
+  EXPECT_EQ(served("proxy /intermediate.crl"), 0);
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+
+  // A chain whose certificates name no list at all.
+  testsupport::TempDir plain;
+  for (const char* file : {"root.pem", "root.key", "root.der"}) {
+    fs::copy_file(std::string(MOORSTEP_DEV_PKI) + "/" + file, plain.path() + "/" + file);
+  }
+  ASSERT_EQ(platform::Task::launchAndWait(MOORSTEP_MAKE_DEV_PKI, {plain.path()}), 0);
+  serveSigned("signer", plain.path());
+  const std::size_t before = server_.requests().size();
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(server_.requests().size(), before + 2) << "installer and signature only";
+  EXPECT_FALSE(contains(texts(r), "Begin cert chain validation"));
+}
+
+TEST_F(Chain, ATamperedOrForeignSignatureNeverStartsTheInstaller) {
+  serveSigned("good");
+  std::ofstream(www_ + installerPath_, std::ios::app) << "# one more line\n";
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_NE(r.err.find(kMessage6), std::string::npos);
+  EXPECT_TRUE(contains(texts(r), "Detached signature validation failed"));
+  EXPECT_FALSE(runtimeInstalled());
+
+  for (const char* signer : {"cn-case", "eku-named", "expired"}) {
+    serveSigned(signer);
+    r = box_.run(exe_, {});
+    EXPECT_EQ(r.exitCode, 13) << signer;
+    EXPECT_FALSE(runtimeInstalled());
+  }
+  box_.dir().write("www" + signaturePath_, "not a signature at all");
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(runtimeInstalled());
+  EXPECT_TRUE(tmpIsEmpty());
+}
+
+TEST_F(Chain, MissingFilesOnTheServerShowMessage8) {
+  serveSigned("good");
+  fs::remove(www_ + signaturePath_);
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11);
+  EXPECT_NE(r.err.find(kMessage8), std::string::npos) << r.err;
+  EXPECT_TRUE(tmpIsEmpty());
+
+  serveSigned("good");
+  serveCrl("intermediate.crl", kPki + "/crl/intermediate-revokes-good.crl");
+  fs::remove(www_ + "/root.crl");
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_NE(r.err.find(kMessage8), std::string::npos)
+      << "the list that was not found is the last error: " << r.err;
+}
+
+TEST_F(Chain, CtrlCDuringTheDownloadCancelsIt) {
+  serveSigned("good");
+  box_.dir().write("www" + installerPath_ + ".stall", "");
+  auto run = std::async(std::launch::async, [&] { return box_.run(exe_, {}); });
+  for (int i = 0; i < 100 && served(installerPath_) == 0; ++i) std::this_thread::sleep_for(50ms);
+  std::this_thread::sleep_for(200ms);
+  platform::Task::launchAndWait("/usr/bin/pkill",
+                                {"-INT", "-f", box_.root() + "/Install Sample.app"});
+  ASSERT_EQ(run.wait_for(20s), std::future_status::ready);
+  RunResult r = run.get();
+  EXPECT_EQ(r.exitCode, 11);
+  EXPECT_NE(r.err.find(kMessage0), std::string::npos) << r.err;
+  EXPECT_TRUE(contains(texts(r), "Download cancelled"));
+  EXPECT_TRUE(tmpIsEmpty());
+}
+
+}  // namespace
