@@ -8,13 +8,12 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "E2eSandbox.h"
 #include "HttpServer.h"
-#include "ScopedEnv.h"
 #include "TempDir.h"
-#include "libinstall/LibInstall.h"
 #include "platform/Task.h"
 
 namespace {
@@ -50,14 +49,7 @@ class Chain : public ::testing::Test {
     box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
     box_.setEnv("http_proxy", server_.url(""));
     box_.setEnv("no_proxy", "127.0.0.1");
-    testsupport::ScopedEnv env({"MOORSTEP_DOWNLOAD_HOST"});
-    env.set("MOORSTEP_DOWNLOAD_HOST", server_.host());
-    char installer[512], signature[512];
-    EXPECT_TRUE(install::getBootstrapperDownloadUrls(installer, sizeof installer, signature,
-                                                     sizeof signature));
-    const std::string prefix = "http://" + server_.host();
-    installerPath_ = std::string(installer).substr(prefix.size());
-    signaturePath_ = std::string(signature).substr(prefix.size());
+    std::tie(installerPath_, signaturePath_) = E2eSandbox::downloadPaths();
     fs::create_directories(fs::path(www_ + installerPath_).parent_path());
     serveCrl("intermediate.crl", kPki + "/crl/intermediate-empty.crl");
     serveCrl("root.crl", kPki + "/crl/root-empty.crl");

@@ -10,7 +10,6 @@
 #include "E2eSandbox.h"
 #include "HttpServer.h"
 #include "ScopedEnv.h"
-#include "libinstall/LibInstall.h"
 #include "platform/Task.h"
 
 namespace {
@@ -48,17 +47,6 @@ class Decision : public ::testing::Test {
               0);
   }
   void disableUpdates() { box_.dir().write("home/.local/share/Kavex/ZEL/updateDisabled", ""); }
-  // The two download paths this machine asks for, on a server of the test's own.
-  std::pair<std::string, std::string> downloadPaths(const std::string& host) {
-    testsupport::ScopedEnv env({"MOORSTEP_DOWNLOAD_HOST"});
-    env.set("MOORSTEP_DOWNLOAD_HOST", host);
-    char installer[512], signature[512];
-    EXPECT_TRUE(install::getBootstrapperDownloadUrls(installer, sizeof installer, signature,
-                                                     sizeof signature));
-    const std::string prefix = "http://" + host;
-    return {std::string(installer).substr(prefix.size()),
-            std::string(signature).substr(prefix.size())};
-  }
   bool tmpIsEmpty() const { return fs::is_empty(box_.tmpDir()); }
 
   E2eSandbox box_;
@@ -167,7 +155,7 @@ TEST_F(Decision, NoInstallerForThisSystemShowsMessage8WithItsLinkInTheUsersLangu
             "available for your system. Please view the system requirements "
             "<https://www.kavex.example/en/zel/system-requirements/> for Kavex ZEL and "
             "update your system accordingly.\n");
-  EXPECT_EQ(server.requests(), Strings{downloadPaths(server.host()).first});
+  EXPECT_EQ(server.requests(), Strings{E2eSandbox::downloadPaths().first});
   EXPECT_TRUE(tmpIsEmpty());
 
   box_.setEnv("LANGUAGE", "ja");

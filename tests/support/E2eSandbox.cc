@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "ScopedEnv.h"
+#include "libinstall/LibInstall.h"
+
 namespace testsupport {
 namespace fs = std::filesystem;
 
@@ -53,6 +56,19 @@ std::string E2eSandbox::makeBundle(const std::string& name,
     throw std::runtime_error("make-bundle failed");
   }
   return root() + "/" + name + ".app/Contents/MacOS/" + name;
+}
+
+std::pair<std::string, std::string> E2eSandbox::downloadPaths() {
+  constexpr char kHost[] = "host.test";
+  ScopedEnv env({"MOORSTEP_DOWNLOAD_HOST"});
+  env.set("MOORSTEP_DOWNLOAD_HOST", kHost);
+  char installer[512], signature[512];
+  if (!install::getBootstrapperDownloadUrls(installer, sizeof installer, signature,
+                                            sizeof signature)) {
+    throw std::runtime_error("no download address for this machine");
+  }
+  const std::size_t prefix = std::string("http://").size() + sizeof kHost - 1;
+  return {std::string(installer).substr(prefix), std::string(signature).substr(prefix)};
 }
 
 void E2eSandbox::setEnv(const std::string& name, std::optional<std::string> value) {

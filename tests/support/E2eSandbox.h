@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SyslogCapture.h"
@@ -38,6 +39,10 @@ class E2eSandbox {
 
   // Environment entries added to (or, with nullopt, removed from) the clean environment.
   void setEnv(const std::string& name, std::optional<std::string> value);
+
+  // The paths (after the host) of the runtime installer and its signature that the program
+  // asks for on this machine.
+  static std::pair<std::string, std::string> downloadPaths();
 
   RunResult run(const std::string& executable, const std::vector<std::string>& args,
                 const std::optional<std::string>& argv0 = std::nullopt);

@@ -32,6 +32,7 @@ void GtkUserInterface::runAlert(const std::string& title, const std::string& mes
                                             GTK_BUTTONS_NONE, "%s", title.c_str());
   gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(alert), "%s", message.c_str());
   gtk_dialog_add_button(GTK_DIALOG(alert), buttonTitle.c_str(), GTK_RESPONSE_OK);
+  gtk_dialog_set_default_response(GTK_DIALOG(alert), GTK_RESPONSE_OK);
   gtk_window_set_title(GTK_WINDOW(alert), title.c_str());
   gtk_dialog_run(GTK_DIALOG(alert));
   gtk_widget_destroy(alert);

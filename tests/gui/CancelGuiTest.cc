@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <string>
+
+#include "E2eSandbox.h"
+#include "HttpServer.h"
+#include "Xvfb.h"
+
+namespace {
+
+// The real program on a real display, its runtime download stalled: a click on the progress
+// window's Cancel ends the list, the alert with message 0 follows, and its OK ends the run.
+TEST(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
+  testsupport::Xvfb xvfb;
+  testsupport::E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  const std::string www = box.dir().make("www");
+  testsupport::HttpServer server(www);
+  const auto [installer, signature] = testsupport::E2eSandbox::downloadPaths();
+  box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
+  box.dir().write("www" + installer + ".stall", "");
+  box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
+  box.setEnv("DISPLAY", xvfb.display());
+  auto run = std::async(std::launch::async, [&] { return box.run(exe, {}); });
+
+  const auto progress = xvfb.waitForWindow("Installing Sample", 20);
+  ASSERT_TRUE(progress) << "the progress window did not appear";
+  std::filesystem::create_directories(MOORSTEP_SCREENSHOT_DIR);
+  xvfb.screenshot(std::string(MOORSTEP_SCREENSHOT_DIR) + "/progress-window-real.png");
+  ASSERT_TRUE(xvfb.click(progress->x + progress->width - 55, progress->y + progress->height - 35));
+
+  const auto alert = xvfb.waitForWindow("Install Sample", 20);
+  ASSERT_TRUE(alert) << "the alert did not appear";
+  xvfb.screenshot(std::string(MOORSTEP_SCREENSHOT_DIR) + "/alert.png");
+  ASSERT_TRUE(xvfb.click(alert->x + alert->width / 2, alert->y + alert->height - 20));
+  ASSERT_EQ(run.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  const testsupport::RunResult result = run.get();
+  EXPECT_EQ(result.exitCode, 11);
+  bool cancelled = false;
+  for (const auto& record : result.log) cancelled |= record.text == "Download cancelled";
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
+}
+
+}  // namespace
