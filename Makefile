@@ -25,6 +25,7 @@ bench: build
 	bench/startup.sh $(BUILD_DIR)
 	bench/download.sh $(BUILD_DIR)
 	bench/verify.sh $(BUILD_DIR)
+	bench/chain.sh $(BUILD_DIR)
 
 format:
 	git ls-files '*.cc' '*.h' '*.c' | xargs clang-format -i
