@@ -13,19 +13,12 @@ server_pid=""
 cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 
-mkdir -p "$work/www" "$work/pki" "$work/src/Sample" "$work/out" "$work/tmp"
-exec 3< <(python3 "$top/tests/support/test_http_server.py" "$work/www" "$work/requests.log")
-server_pid=$!
-read -r port <&3
-host="127.0.0.1:$port"
-cp "$build/dev-pki/root.pem" "$build/dev-pki/root.key" "$build/dev-pki/root.der" "$work/pki/"
-"$top/tools/make-dev-pki" "$work/pki" --crl-base "http://$host/crl"
+source "$top/bench/lib.sh"
+mkdir -p "$work/www" "$work/src/Sample" "$work/out" "$work/tmp"
+start_server "$work/www"
+dev_pki "$work/pki" --crl-base "http://$host/crl"
 cp -R "$work/pki/crl" "$work/www/crl"
-
-release=$(uname -r); version=${release%%[!0-9.]*}
-major=${version%%.*}; rest=${version#*.}; minor=${rest%%.*}
-case "$(uname -m)" in x86_64 | i?86) arch=x86 ;; ppc*) arch=ppc ;; *) arch=unknown ;; esac
-path="zel/3/vdx/unknown$major.$minor/$arch"
+path=$("$top/tools/download-path")
 mkdir -p "$work/www/$path"
 installer="$work/www/$path/installer"
 { printf '#!/bin/sh\nexit 0\n'; head -c $((mib << 20)) /dev/urandom; } >"$installer"
@@ -34,7 +27,6 @@ installer="$work/www/$path/installer"
 bundle=$("$top/tools/make-bundle" --executable "$build/Moorstep/moorstep" --app "$work/src/Sample" \
   --name "Install Sample" --version 1.0 --out "$work")
 
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 now() { date +%s.%N; }
 : >"$work/tools.times"; : >"$work/ours.times"
 for _ in $(seq "$runs"); do
@@ -56,4 +48,4 @@ done
 tools=$(median <"$work/tools.times")
 ours=$(median <"$work/ours.times")
 printf '%s MiB chain: curl -o (x2) + openssl cms -verify %ss, Moorstep %ss (ratio %s)\n' "$mib" \
-  "$tools" "$ours" "$(awk -v a="$ours" -v b="$tools" 'BEGIN {printf "%.3f", a / b}')"
+  "$tools" "$ours" "$(ratio "$ours" "$tools")"

@@ -10,15 +10,12 @@ server_pid=""
 cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 
+source "$top/bench/lib.sh"
 mkdir -p "$work/files" "$work/tmp" "$work/out"
 head -c $((256 << 20)) /dev/urandom >"$work/files/256M"
 head -c $((1 << 30)) /dev/urandom >"$work/files/1G"
-exec 3< <(python3 "$top/tests/support/test_http_server.py" "$work/files" "$work/requests.log")
-server_pid=$!
-read -r port <&3
-base="http://127.0.0.1:$port/files"
-
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+start_server "$work/files"
+base="http://$host/files"
 
 for size in 256M 1G; do
   : >"$work/curl.times"; : >"$work/ours.times"; : >"$work/ours.rss"; : >"$work/curl.rss"
@@ -33,6 +30,6 @@ for size in 256M 1G; do
   ours_median=$(median <"$work/ours.times")
   printf '%s: curl -o %ss, Downloader %ss (ratio %s); peak RSS curl %s KiB, Downloader %s KiB\n' \
     "$size" "$curl_median" "$ours_median" \
-    "$(awk -v a="$ours_median" -v b="$curl_median" 'BEGIN {printf "%.3f", a / b}')" \
+    "$(ratio "$ours_median" "$curl_median")" \
     "$(sort -n "$work/curl.rss" | tail -1)" "$(sort -n "$work/ours.rss" | tail -1)"
 done

@@ -9,14 +9,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-mkdir -p "$work/pki"
-cp "$build/dev-pki/root.pem" "$build/dev-pki/root.key" "$build/dev-pki/root.der" "$work/pki/"
-"$top/tools/make-dev-pki" "$work/pki"
+source "$top/bench/lib.sh"
+dev_pki "$work/pki"
 head -c $((mib << 20)) /dev/urandom >"$work/data"
 "$top/tools/sign-installer" --signer "$work/pki/signer.pem" --key "$work/pki/signer.key" \
   --chain "$work/pki/intermediate.pem" --in "$work/data" --out "$work/data.p7"
 
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 : >"$work/openssl.times"; : >"$work/ours.times"; : >"$work/ours.rss"; : >"$work/openssl.rss"
 for _ in $(seq "$runs"); do
   /usr/bin/time -f "%e %M" -o "$work/t" openssl cms -verify -binary -inform DER \
@@ -30,5 +28,5 @@ openssl_median=$(median <"$work/openssl.times")
 ours_median=$(median <"$work/ours.times")
 printf '%s MiB: openssl cms -verify %ss, SignatureVerification %ss (ratio %s); peak RSS openssl %s KiB, ours %s KiB\n' \
   "$mib" "$openssl_median" "$ours_median" \
-  "$(awk -v a="$ours_median" -v b="$openssl_median" 'BEGIN {printf "%.3f", a / b}')" \
+  "$(ratio "$ours_median" "$openssl_median")" \
   "$(sort -n "$work/openssl.rss" | tail -1)" "$(sort -n "$work/ours.rss" | tail -1)"
