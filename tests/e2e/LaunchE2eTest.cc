@@ -27,6 +27,18 @@ TEST(Launch, VersionPrintsOnlyTheVersionAndLogsNothing) {
   }
 }
 
+TEST(Launch, VersionAndRefusedCommandLinesNeverLoadTheWindowSystem) {
+  E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  box.setEnv("DISPLAY", ":97");
+  box.setEnv("LD_DEBUG", "files");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-version"}, {"-bogus"}}) {
+    RunResult r = box.run(exe, args);
+    EXPECT_EQ(r.err.find("moorstep-gtk.so"), std::string::npos);
+    EXPECT_EQ(r.err.find("libgtk"), std::string::npos);
+  }
+}
+
 TEST(Launch, ARefusedCommandLinePrintsTheUsageOnceAndLogsNothing) {
   E2eSandbox box;
   const std::string exe = box.makeBundle();

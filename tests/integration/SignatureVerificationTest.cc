@@ -190,3 +190,66 @@ TEST(SignatureVerificationState, TheResultArrivesFromTheLoopOnceWithTheVerifierA
 }
 
 }  // namespace
+
+namespace {
+using moorstep::SignatureVerification;
+
+// The revocation check on its own, after a real phase one has captured the chain.
+class Revocation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    moorstep::certChain.reset(sk_X509_new_null());
+    moorstep::callbackError.reset();
+    moorstep::callbackErrorNumber = 0;
+    verifier_.setSignaturePath(pki("good.p7"));
+    verifier_.setDataPath(pki("data.bin"));
+    platform::Pkcs7Ptr pkcs7 = verifier_.readPkcs7();
+    ASSERT_TRUE(pkcs7 && verifier_.verifyDetachedSignature(pkcs7.get()));
+    ASSERT_EQ(sk_X509_num(moorstep::certChain.get()), 3);
+  }
+  static std::string pki(const std::string& name) {
+    return std::string(MOORSTEP_TEST_PKI) + "/" + name;
+  }
+  bool check(const std::vector<std::string>& crls) {
+    std::vector<std::string> paths;
+    for (const auto& crl : crls) paths.push_back(pki("crl/" + crl));
+    verifier_.setCrlPaths(paths);
+    return verifier_.checkCertsAgainstCrls();
+  }
+  SignatureVerification verifier_;
+};
+
+TEST_F(Revocation, WithoutListsNothingIsTestedAndTheChainStays) {
+  verifier_.setCrlPaths(std::nullopt);
+  EXPECT_TRUE(verifier_.checkCertsAgainstCrls());
+  EXPECT_EQ(sk_X509_num(moorstep::certChain.get()), 3);
+  EXPECT_TRUE(check({}));
+  EXPECT_EQ(sk_X509_num(moorstep::certChain.get()), 3);
+}
+
+TEST_F(Revocation, OnlyAProvenRevocationRejectsAndTheChainIsConsumedEitherWay) {
+  EXPECT_FALSE(check({"root-empty.crl", "intermediate-revokes-good.crl"}));
+  EXPECT_EQ(verifier_.errorString(), "certificate revoked");
+  EXPECT_EQ(sk_X509_num(moorstep::certChain.get()), 0);
+}
+
+TEST_F(Revocation, ExpiredUnreadableAndMissingListsAreIgnored) {
+  EXPECT_TRUE(check({"intermediate-expired.crl"}));
+  EXPECT_EQ(sk_X509_num(moorstep::certChain.get()), 0);
+  SetUp();
+  EXPECT_TRUE(check({"missing.crl", "../data.bin", "root-empty.crl"}));
+  SetUp();
+  EXPECT_FALSE(check({"root-revokes-intermediate.pem"})) << "PEM works as DER does";
+}
+
+TEST_F(Revocation, ListsAreReadAsDerThenPem) {
+  EXPECT_TRUE(SignatureVerification::readCrlFromPath(pki("crl/root-empty.crl")));
+  EXPECT_TRUE(SignatureVerification::readCrlFromPath(pki("crl/root-empty.pem")));
+  EXPECT_FALSE(SignatureVerification::readCrlFromPath(pki("data.bin")));
+  EXPECT_FALSE(SignatureVerification::readCrlFromPath(pki("nothing-here")));
+  EXPECT_TRUE(verifier_.readCertificateFromPath(pki("good.pem")));
+  EXPECT_FALSE(verifier_.readCertificateFromPath(pki("data.bin")));
+  EXPECT_EQ(verifier_.errorString(), "Unable to parse certificate from " + pki("data.bin"));
+}
+
+}  // namespace

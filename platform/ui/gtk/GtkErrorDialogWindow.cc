@@ -49,6 +49,7 @@ void GtkErrorDialogWindow::setText(const AttributedText& text) {
 
 void GtkErrorDialogWindow::runModal() {
   gtk_widget_grab_default(GTK_WIDGET(okButton_));
+  gtk_widget_grab_focus(GTK_WIDGET(okButton_));
   gtk_window_present(window_);
   modal_.reset(g_main_loop_new(nullptr, FALSE));
   g_main_loop_run(modal_.get());
