@@ -1,5 +1,7 @@
 #include "Moorstep/Bootstrapper.h"
 
+#include <glib-unix.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "libinstall/LinuxInstall.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
+#include "platform/RunLoop.h"
 #include "platform/Task.h"
 #include "platform/ui/UserInterface.h"
 
@@ -149,7 +152,38 @@ void Bootstrapper::decideInstall(qorv::ParamChecker& checker, const std::string&
   downloader_->setLocalizedCancel(message(kMsgCancel));
   downloader_->setLocalizedPleaseWait(message(kMsgPleaseWait));
   downloader_->setRuntimeArgs(checker.ParamArray());
+  watchForTermination(silent);
   downloader_->startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
+}
+
+void Bootstrapper::watchForTermination(bool silent) {
+  struct Watch {
+    Bootstrapper* bootstrapper;
+    int signal;
+  };
+  std::vector<int> signals = {SIGTERM, SIGHUP};
+  if (silent) signals.push_back(SIGINT);
+  GMainContext* context = platform::RunLoop::main().context();
+  for (int signal : signals) {
+    GSource* source = g_unix_signal_source_new(signal);
+    g_source_set_callback(
+        source,
+        [](gpointer data) -> gboolean {
+          auto* watch = static_cast<Watch*>(data);
+          watch->bootstrapper->terminate(watch->signal);
+          return G_SOURCE_REMOVE;
+        },
+        new Watch{this, signal}, [](gpointer data) { delete static_cast<Watch*>(data); });
+    terminationWatches_.emplace_back(context, g_source_attach(source, context));
+    g_source_unref(source);
+  }
+}
+
+void Bootstrapper::terminate(int signal) {
+  const int code = 128 + signal;
+  install::logApplicationEnd(false, kComponent, code);
+  if (downloader_) downloader_->cleanupTempFiles();
+  platform::exitProcess(code);
 }
 
 void Bootstrapper::endRun(int code) {
@@ -226,6 +260,8 @@ void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier
   if (verifier_.get() == signatureVerifier) verifier_.reset();
   if (code == 0) {
     if (installerLaunchPath_ && markAsExecutable(*installerLaunchPath_)) {
+      // The installer shares our terminal and our fate: signals act as usual again.
+      terminationWatches_.clear();
       const int status = installWithInstaller(*installerLaunchPath_, downloader_->runtimeArgs());
       cleanupAndExit(false, status, std::nullopt);
       return;

@@ -7,6 +7,7 @@
 
 #include "platform/Application.h"
 #include "platform/Bundle.h"
+#include "platform/Handles.h"
 #include "platform/Notification.h"
 #include "platform/PropertyList.h"
 
@@ -66,6 +67,10 @@ class Bootstrapper : public platform::ApplicationDelegate {
   void decideInstall(qorv::ParamChecker& checker, const std::string& version, bool allowDownload,
                      bool silent);
   void endRun(int code);
+  // While downloads and verification run, a request to terminate still removes what was
+  // downloaded. Ctrl-C is the progress window's Cancel unless the run is silent.
+  void watchForTermination(bool silent);
+  void terminate(int signal);
   void notifyDownloaderDone(const platform::Notification& notification);
   void notifySignatureDone(const platform::Notification& notification);
 
@@ -81,6 +86,7 @@ class Bootstrapper : public platform::ApplicationDelegate {
   Downloader* downloader_ = nullptr;
   std::unique_ptr<SignatureVerification> verifier_;
   std::unique_ptr<ErrorDialogController> errorDialog_;
+  std::vector<platform::SourceId> terminationWatches_;
 };
 
 // The application name: the executable's file name less a leading "Install ".

@@ -247,4 +247,26 @@ TEST_F(Chain, CtrlCDuringTheDownloadCancelsIt) {
   EXPECT_TRUE(tmpIsEmpty());
 }
 
+TEST_F(Chain, ATerminationRequestDuringTheDownloadLeavesNoFileBehind) {
+  serveSigned("good");
+  box_.dir().write("www" + installerPath_ + ".stall", "");
+  for (const char* signal : {"-TERM", "-INT"}) {
+    auto run = std::async(std::launch::async, [&] {
+      return box_.run(exe_, {"-silent", "-allowDownload"});
+    });
+    const std::size_t before = server_.requests().size();
+    for (int i = 0; i < 100 && server_.requests().size() == before; ++i) {
+      std::this_thread::sleep_for(50ms);
+    }
+    std::this_thread::sleep_for(200ms);
+    platform::Task::launchAndWait("/usr/bin/pkill",
+                                  {signal, "-f", box_.root() + "/Install Sample.app"});
+    ASSERT_EQ(run.wait_for(20s), std::future_status::ready);
+    RunResult r = run.get();
+    EXPECT_EQ(r.exitCode, std::string(signal) == "-TERM" ? 128 + SIGTERM : 128 + SIGINT);
+    EXPECT_EQ(texts(r).back(), "Bootstrapper end with exit code " + std::to_string(r.exitCode));
+    EXPECT_TRUE(tmpIsEmpty()) << "the partial download and the private folder are gone";
+  }
+}
+
 }  // namespace
