@@ -42,7 +42,6 @@ class Bootstrapper : public platform::ApplicationDelegate {
   // Connected by the main interface; the bootstrapper never creates or releases it.
   void setDownloader(Downloader* downloader) { downloader_ = downloader; }
 
-  const std::string& exePath() const { return exePath_; }
   const std::optional<std::string>& appPath() const { return appPath_; }
   const std::optional<platform::PropertyList>& config() const { return config_; }
   // The folder that appPath would name: the resources joined with the application name.

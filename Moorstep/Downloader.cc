@@ -54,13 +54,8 @@ void Downloader::setDownloadResponse(std::optional<platform::UrlResponse> respon
 
 void Downloader::setValueForCurrentProgressPercent(double percent) {
   setCurrentProgressPercent(percent);
-  // The window's bar is bound to the property like every other observer.
+  // The window's bar observes the property.
   if (progressWindow_) progressWindow_->setProgress(currentProgressPercent_);
-  for (const auto& observer : progressObservers_) observer(currentProgressPercent_);
-}
-
-void Downloader::observeCurrentProgressPercent(std::function<void(double)> observer) {
-  progressObservers_.push_back(std::move(observer));
 }
 
 void Downloader::setProgressWindow(platform::ui::ProgressWindow* window) {

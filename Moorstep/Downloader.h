@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,7 +44,6 @@ class Downloader : public platform::UrlDownloadDelegate {
   void setCurrentProgressPercent(double percent) { currentProgressPercent_ = percent; }
   // Key-value setting: changes the property and tells every observer.
   void setValueForCurrentProgressPercent(double percent);
-  void observeCurrentProgressPercent(std::function<void(double)> observer);
 
   // The outlet of the progress window (not owned); its Cancel button acts on stopDownLoad.
   void setProgressWindow(platform::ui::ProgressWindow* window);
@@ -102,7 +100,6 @@ class Downloader : public platform::UrlDownloadDelegate {
 
   bool listRunning_ = false;
   std::string privateFolder_;
-  std::vector<std::function<void(double)>> progressObservers_;
   platform::UrlDownload::Options transferOptions_;
 };
 

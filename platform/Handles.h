@@ -26,7 +26,6 @@ struct FreeWith {
 
 using CurlEasyPtr = std::unique_ptr<CURL, FreeWith<curl_easy_cleanup>>;
 using CurlMultiPtr = std::unique_ptr<CURLM, FreeWith<curl_multi_cleanup>>;
-using CurlSlistPtr = std::unique_ptr<curl_slist, FreeWith<curl_slist_free_all>>;
 // libcrypto objects. Where ownership moves into the library (a set0 or a push) the call site
 // says so and releases its owner.
 using BioPtr = std::unique_ptr<BIO, FreeWith<BIO_free>>;
@@ -45,7 +44,6 @@ struct X509ListFree {
 };
 using X509ListPtr = std::unique_ptr<STACK_OF(X509), X509ListFree>;
 using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, FreeWith<plist_free>>;
-using GErrorPtr = std::unique_ptr<GError, FreeWith<g_error_free>>;
 using GCharPtr = std::unique_ptr<gchar, FreeWith<g_free>>;
 using GMainLoopPtr = std::unique_ptr<GMainLoop, FreeWith<g_main_loop_unref>>;
 using GSourcePtr = std::unique_ptr<GSource, FreeWith<g_source_unref>>;

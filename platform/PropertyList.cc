@@ -51,8 +51,4 @@ std::optional<std::string> PropertyList::stringValue(const std::string& key) con
   return result;
 }
 
-bool PropertyList::contains(const std::string& key) const {
-  return plist_dict_get_item(root_.get(), key.c_str()) != nullptr;
-}
-
 }  // namespace platform

@@ -22,7 +22,6 @@ class PropertyList {
 
   // The string stored under key; nullopt when absent or of another type.
   std::optional<std::string> stringValue(const std::string& key) const;
-  bool contains(const std::string& key) const;
 
  private:
   explicit PropertyList(PlistPtr root) : root_(std::move(root)) {}

@@ -39,8 +39,6 @@ class UrlDownload {
   // Stops the transfer and removes its partial file; nothing is reported afterwards.
   void cancel();
 
-  const std::string& url() const { return url_; }
-
  private:
   UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options);
   bool begin();
