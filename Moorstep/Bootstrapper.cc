@@ -179,12 +179,7 @@ void Bootstrapper::watchForTermination(bool silent) {
   }
 }
 
-void Bootstrapper::terminate(int signal) {
-  const int code = 128 + signal;
-  install::logApplicationEnd(false, kComponent, code);
-  if (downloader_) downloader_->cleanupTempFiles();
-  platform::exitProcess(code);
-}
+void Bootstrapper::terminate(int signal) { cleanupAndExit(false, 128 + signal, std::nullopt); }
 
 void Bootstrapper::endRun(int code) {
   install::logApplicationEnd(code == 0, kComponent, code);

@@ -194,13 +194,7 @@ void Downloader::didFinish(platform::UrlDownload&) {
     DebugTrace("Info: Successfully download %qi bytes of type %@",
                urlResponse_->expectedContentLength, urlResponse_->mimeType);
   }
-  ++currentUrlIndex_;
-  if (static_cast<std::size_t>(currentUrlIndex_) < urlStrings_.size()) {
-    resetProgress();
-    startDownload(notificationName_);
-    return;
-  }
-  endList(true);
+  advance(true, true);
 }
 
 void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlError& error) {
@@ -209,16 +203,16 @@ void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlErr
   install::logDownloadFailure(error.localizedDescription.c_str());
   DebugTrace("Error: Download failed.  Error - %@ %@", error.localizedDescription,
              error.failingUrlString);
+  advance(ignoreFailures_, ignoreFailures_);
+}
+
+void Downloader::advance(bool goOn, bool success) {
   ++currentUrlIndex_;
-  if (ignoreFailures_ && static_cast<std::size_t>(currentUrlIndex_) < urlStrings_.size()) {
+  if (goOn && static_cast<std::size_t>(currentUrlIndex_) < urlStrings_.size()) {
     resetProgress();
     startDownload(notificationName_);
     return;
   }
-  endList(ignoreFailures_);
-}
-
-void Downloader::endList(bool success) {
   doingDownload(false);
   sendDoneNotfication(success);
 }

@@ -77,7 +77,8 @@ class Downloader : public platform::UrlDownloadDelegate {
  private:
   void doingDownload(bool active);
   void resetProgress();
-  void endList(bool success);
+  // Past the transfer that ended: the next one when goOn and there is one, else the list's end.
+  void advance(bool goOn, bool success);
   std::string temporaryFolder();
 
   std::int64_t bytesReceived_ = 0;

@@ -38,6 +38,20 @@ constexpr ExpectedName kExpectedNames[] = {
     {NID_organizationalUnitName, "Kavex Trust Services"},
 };
 
+// An object of a file in DER form, else in PEM form; null when the file is neither (or cannot be
+// opened, which *opened tells).
+template <typename Owner, typename Der, typename Pem>
+Owner readDerThenPem(const std::string& path, Der readDer, Pem readPem, bool* opened) {
+  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
+  *opened = static_cast<bool>(file);
+  if (!file) return nullptr;
+  Owner object(readDer(file.get(), nullptr));
+  if (!object && BIO_reset(file.get()) == 0) {
+    object.reset(readPem(file.get(), nullptr, nullptr, nullptr));
+  }
+  return object;
+}
+
 std::optional<std::string> bioText(BIO* bio) {
   BUF_MEM* buffer = nullptr;
   BIO_get_mem_ptr(bio, &buffer);
@@ -245,30 +259,26 @@ bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_ST
 }
 
 platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path) {
-  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
-  if (!file) {
+  bool opened = false;
+  auto crl =
+      readDerThenPem<platform::X509CrlPtr>(path, d2i_X509_CRL_bio, PEM_read_bio_X509_CRL, &opened);
+  if (!opened) {
     DebugTrace("Warning: Unable to create BIO for CRL at %@", path);
-    return nullptr;
+  } else if (!crl) {
+    DebugTrace("Warning: Unable to parse CRL at %@", path);
   }
-  platform::X509CrlPtr crl(d2i_X509_CRL_bio(file.get(), nullptr));
-  if (!crl && BIO_reset(file.get()) == 0) {
-    crl.reset(PEM_read_bio_X509_CRL(file.get(), nullptr, nullptr, nullptr));
-  }
-  if (!crl) DebugTrace("Warning: Unable to parse CRL at %@", path);
   return crl;
 }
 
 platform::X509Ptr SignatureVerification::readCertificateFromPath(const std::string& path) {
-  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
-  if (!file) {
+  bool opened = false;
+  auto certificate =
+      readDerThenPem<platform::X509Ptr>(path, d2i_X509_bio, PEM_read_bio_X509, &opened);
+  if (!opened) {
     setErrorString("Unable to create BIO for " + path);
-    return nullptr;
+  } else if (!certificate) {
+    setErrorString("Unable to parse certificate from " + path);
   }
-  platform::X509Ptr certificate(d2i_X509_bio(file.get(), nullptr));
-  if (!certificate && BIO_reset(file.get()) == 0) {
-    certificate.reset(PEM_read_bio_X509(file.get(), nullptr, nullptr, nullptr));
-  }
-  if (!certificate) setErrorString("Unable to parse certificate from " + path);
   return certificate;
 }
 

@@ -8,11 +8,6 @@ build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 mib=${3:-512}
 top=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-server_pid=""
-cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-
 source "$top/bench/lib.sh"
 mkdir -p "$work/www" "$work/src/Sample" "$work/out" "$work/tmp"
 start_server "$work/www"

@@ -5,11 +5,6 @@ set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 top=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-server_pid=""
-cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-
 source "$top/bench/lib.sh"
 mkdir -p "$work/files" "$work/tmp" "$work/out"
 head -c $((256 << 20)) /dev/urandom >"$work/files/256M"

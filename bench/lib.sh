@@ -1,5 +1,11 @@
 # Shared by the benchmarks: sourced, not run.
 
+# A fresh folder in $work, removed on exit together with the server, if one was started.
+work=$(mktemp -d)
+server_pid=""
+cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
 # The median of the numbers on standard input, one a line.
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 

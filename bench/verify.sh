@@ -6,9 +6,6 @@ build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 mib=${3:-1024}
 top=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 source "$top/bench/lib.sh"
 dev_pki "$work/pki"
 head -c $((mib << 20)) /dev/urandom >"$work/data"

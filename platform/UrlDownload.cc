@@ -270,7 +270,6 @@ void UrlDownload::reportRedirect() {
 }
 
 bool UrlDownload::responseArrived(long status) {
-  responseSeen_ = true;
   UrlResponse response;
   response.url = effectiveUrl();
   response.statusCode = status;

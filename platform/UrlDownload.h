@@ -83,7 +83,6 @@ class UrlDownload {
   std::optional<DestinationFile> file_;
   std::unique_ptr<GzipDecoder> decoder_;
   std::optional<UrlError> error_;
-  bool responseSeen_ = false;
   bool attached_ = false;
   bool inCallback_ = false;
   bool cancelled_ = false;

@@ -30,12 +30,6 @@ const std::string kMessage6 = "Unable to validate the downloaded version of Kave
 const std::string kMessage8 =
     "This application requires an update to Kavex ZEL that is not available";
 
-Strings texts(const RunResult& r) {
-  Strings lines;
-  for (const auto& record : r.log) lines.push_back(record.text);
-  return lines;
-}
-
 bool contains(const Strings& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
@@ -93,7 +87,7 @@ TEST_F(Chain, AGoodSignatureInstallsRuntimeAndApplicationInOneRun) {
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  const Strings log = texts(r);
+  const Strings log = testsupport::logTexts(r.log);
   EXPECT_TRUE(contains(log, "Begin cert chain validation"));
   EXPECT_TRUE(contains(log, "Cert chain validation succeeded"));
   EXPECT_TRUE(contains(log, "Detached signature verified"));
@@ -109,7 +103,7 @@ TEST_F(Chain, AGoodSignatureInstallsRuntimeAndApplicationInOneRun) {
 
   r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(contains(texts(r), "Subprocess Application Installer succeeded"))
+  EXPECT_TRUE(contains(testsupport::logTexts(r.log), "Subprocess Application Installer succeeded"))
       << "the second run uses the installed runtime";
 }
 
@@ -119,7 +113,7 @@ TEST_F(Chain, ForwardedOptionsReachTheInstallerAndItsStatusIsTheExitCode) {
   RunResult r = box_.run(exe_, {"-silent", "-eulaAccepted", "-allowDownload"});
   EXPECT_EQ(r.exitCode, 7);
   EXPECT_EQ(r.err, "") << "an installer's own failure brings no dialog";
-  const Strings log = texts(r);
+  const Strings log = testsupport::logTexts(r.log);
   EXPECT_TRUE(contains(log,
                        "Launching subprocess with commandline \"ZEL Runtime Installer\" "
                        "-silent -eulaAccepted " +
@@ -134,7 +128,7 @@ TEST_F(Chain, ARevokedSignerOrIntermediateRejectsTheInstaller) {
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 13);
   EXPECT_NE(r.err.find(kMessage6), std::string::npos) << r.err;
-  const Strings log = texts(r);
+  const Strings log = testsupport::logTexts(r.log);
   const auto begin = std::find(log.begin(), log.end(), "Begin cert chain validation");
   ASSERT_NE(begin, log.end());
   EXPECT_EQ(Strings(begin, log.end()),
@@ -162,7 +156,7 @@ TEST_F(Chain, RevocationListsThatProveNothingAreAccepted) {
   box_.dir().write("www/intermediate.crl", "not a revocation list");
   r = box_.run(exe_, {"-silent", "-allowDownload"});
   EXPECT_EQ(r.exitCode, 0) << "a list that does not parse";
-  EXPECT_TRUE(contains(texts(r), "Cert chain validation succeeded"));
+  EXPECT_TRUE(contains(testsupport::logTexts(r.log), "Cert chain validation succeeded"));
   fs::remove_all(box_.localDataDir() + "/Frameworks");
 
   serveCrl("intermediate.crl", kPki + "/crl/intermediate-revokes-good.pem");
@@ -189,7 +183,7 @@ TEST_F(Chain, TwoCertificatesNamingOneListFetchItOnceAndNoAddressMeansNoDownload
   r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(server_.requests().size(), before + 2) << "installer and signature only";
-  EXPECT_FALSE(contains(texts(r), "Begin cert chain validation"));
+  EXPECT_FALSE(contains(testsupport::logTexts(r.log), "Begin cert chain validation"));
 }
 
 TEST_F(Chain, ATamperedOrForeignSignatureNeverStartsTheInstaller) {
@@ -198,7 +192,7 @@ TEST_F(Chain, ATamperedOrForeignSignatureNeverStartsTheInstaller) {
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 13);
   EXPECT_NE(r.err.find(kMessage6), std::string::npos);
-  EXPECT_TRUE(contains(texts(r), "Detached signature validation failed"));
+  EXPECT_TRUE(contains(testsupport::logTexts(r.log), "Detached signature validation failed"));
   EXPECT_FALSE(runtimeInstalled());
 
   for (const char* signer : {"cn-case", "eku-named", "expired"}) {
@@ -243,7 +237,7 @@ TEST_F(Chain, CtrlCDuringTheDownloadCancelsIt) {
   RunResult r = run.get();
   EXPECT_EQ(r.exitCode, 11);
   EXPECT_NE(r.err.find(kMessage0), std::string::npos) << r.err;
-  EXPECT_TRUE(contains(texts(r), "Download cancelled"));
+  EXPECT_TRUE(contains(testsupport::logTexts(r.log), "Download cancelled"));
   EXPECT_TRUE(tmpIsEmpty());
 }
 
@@ -264,7 +258,8 @@ TEST_F(Chain, ATerminationRequestDuringTheDownloadLeavesNoFileBehind) {
     ASSERT_EQ(run.wait_for(20s), std::future_status::ready);
     RunResult r = run.get();
     EXPECT_EQ(r.exitCode, std::string(signal) == "-TERM" ? 128 + SIGTERM : 128 + SIGINT);
-    EXPECT_EQ(texts(r).back(), "Bootstrapper end with exit code " + std::to_string(r.exitCode));
+    EXPECT_EQ(testsupport::logTexts(r.log).back(),
+              "Bootstrapper end with exit code " + std::to_string(r.exitCode));
     EXPECT_TRUE(tmpIsEmpty()) << "the partial download and the private folder are gone";
   }
 }

@@ -3,33 +3,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "E2eSandbox.h"
 #include "HttpServer.h"
 #include "ScopedEnv.h"
+#include "TempDir.h"
 #include "platform/Task.h"
 
 namespace {
+using testsupport::readFile;
 namespace fs = std::filesystem;
 using testsupport::E2eSandbox;
 using testsupport::RunResult;
 using Strings = std::vector<std::string>;
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-Strings texts(const RunResult& r) {
-  Strings lines;
-  for (const auto& record : r.log) lines.push_back(record.text);
-  return lines;
-}
 
 class Decision : public ::testing::Test {
  protected:
@@ -57,9 +45,10 @@ TEST_F(Decision, AMissingApplicationFolderEndsWith12AndNoDialog) {
   fs::remove_all(appPath());
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 12);
-  EXPECT_EQ(texts(r), (Strings{"Bootstrapper begin with version 1.0 on Mac x86",
-                               "Could not locate native install directory (\"" + appPath() + "\")",
-                               "Bootstrapper end with exit code 12"}));
+  EXPECT_EQ(testsupport::logTexts(r.log),
+            (Strings{"Bootstrapper begin with version 1.0 on Mac x86",
+                     "Could not locate native install directory (\"" + appPath() + "\")",
+                     "Bootstrapper end with exit code 12"}));
   EXPECT_EQ(r.err, "");
   box_.dir().write("Install Sample.app/Contents/Resources/Sample", "a plain file");
   EXPECT_EQ(box_.run(exe_, {"-silent"}).exitCode, 12);
@@ -75,7 +64,7 @@ TEST_F(Decision, AnInstalledRuntimeInstallsTheApplicationAndItsStatusIsTheExitCo
   EXPECT_TRUE(fs::exists(target + "/Sample/app.txt"));
   const std::string framework = box_.localDataDir() + "/Frameworks/Kavex ZEL.framework";
   EXPECT_EQ(
-      texts(r),
+      testsupport::logTexts(r.log),
       (Strings{"Bootstrapper begin with version 1.0 on Mac x86",
                "Installed runtime (3.2.0.2060) located at " + framework,
                "Launching subprocess with commandline \"ZEL Application Installer\" -silent "
@@ -104,10 +93,11 @@ TEST_F(Decision, WithoutAllowDownloadAScriptedRunEndsWith10) {
     RunResult r = box_.run(exe_, args);
     EXPECT_EQ(r.exitCode, 10);
     EXPECT_EQ(r.out, "Unable to download runtime installer without -allowDownload\n");
-    EXPECT_EQ(texts(r), (Strings{"Bootstrapper begin with version 1.0 on Mac x86",
-                                 "No installed runtime detected",
-                                 "Unable to download runtime installer without -allowDownload",
-                                 "Bootstrapper end with exit code 10"}));
+    EXPECT_EQ(
+        testsupport::logTexts(r.log),
+        (Strings{"Bootstrapper begin with version 1.0 on Mac x86", "No installed runtime detected",
+                 "Unable to download runtime installer without -allowDownload",
+                 "Bootstrapper end with exit code 10"}));
     EXPECT_EQ(r.err, "");
   }
   installRuntime("1.5.3.77");
@@ -124,9 +114,9 @@ TEST_F(Decision, AnOldRuntimeWithUpdatesDisabledShowsMessage10EvenWhenSilent) {
             "Install Sample\nThis application requires an update to Kavex ZEL but "
             "downloading that update on your system is not allowed by your administrator. "
             "Please contact your administrator.\n");
-  EXPECT_EQ(texts(r).at(2),
+  EXPECT_EQ(testsupport::logTexts(r.log).at(2),
             "Cannot complete installation because runtime updates are disabled on this machine");
-  EXPECT_EQ(texts(r).back(), "Bootstrapper end with exit code 15");
+  EXPECT_EQ(testsupport::logTexts(r.log).back(), "Bootstrapper end with exit code 15");
 }
 
 TEST_F(Decision, NoRuntimeAndNothingServedEndsWith11AndMessage0) {
@@ -137,7 +127,7 @@ TEST_F(Decision, NoRuntimeAndNothingServedEndsWith11AndMessage0) {
                        "cannot be found."),
             std::string::npos)
       << r.err;
-  const Strings log = texts(r);
+  const Strings log = testsupport::logTexts(r.log);
   EXPECT_TRUE(log.at(2).starts_with("Begin runtime download from http://127.0.0.1:1/zel/3/vdx/"));
   EXPECT_TRUE(log.at(2).ends_with("/installer"));
   EXPECT_EQ(log.at(3), "Download failure: Could not connect to the server.");

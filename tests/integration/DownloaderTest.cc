@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,19 +19,13 @@
 #include "platform/RunLoop.h"
 
 namespace {
+using testsupport::readFile;
 namespace fs = std::filesystem;
 using moorstep::CRL_DOWNLOAD_NOTIFY_DONE;
 using moorstep::Downloader;
 using moorstep::INSTALLER_DOWNLOAD_NOTIFY_DONE;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 std::string pattern(std::size_t size, char seed) {
   std::string data(size, '\0');

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "ScopedEnv.h"
@@ -12,14 +11,8 @@
 #include "platform/Task.h"
 
 namespace {
+using testsupport::readFile;
 using testsupport::TempDir;
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 class SampleRuntime : public ::testing::Test {
  protected:

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace testsupport {
@@ -31,6 +32,11 @@ std::string TempDir::write(const std::string& relative, const std::string& conte
   fs::create_directories(full.parent_path());
   std::ofstream(full, std::ios::binary) << content;
   return full.string();
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace testsupport

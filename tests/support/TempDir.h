@@ -22,4 +22,7 @@ class TempDir {
   std::string path_;
 };
 
+// The whole content of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+
 }  // namespace testsupport
