@@ -52,6 +52,14 @@ Owner readDerThenPem(const std::string& path, Der readDer, Pem readPem, bool* op
   return object;
 }
 
+std::string dottedObjectId(const ASN1_OBJECT* object) {
+  const int length = OBJ_obj2txt(nullptr, 0, object, 1);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length), '\0');
+  OBJ_obj2txt(text.data(), length + 1, object, 1);
+  return text;
+}
+
 std::optional<std::string> bioText(BIO* bio) {
   BUF_MEM* buffer = nullptr;
   BIO_get_mem_ptr(bio, &buffer);
@@ -124,16 +132,12 @@ void SignatureVerification::verifyDataAtPath(const std::string& dataPath,
   setSignaturePath(signaturePath);
   platform::Pkcs7Ptr pkcs7 = readPkcs7();
   if (!pkcs7) {
-    install::logSigInvalid("Detached");
-    setErrorString("Failed to read pkcs7 signature");
-    sendNotificationOfResult(false);
+    refuseSignature("Failed to read pkcs7 signature");
     return;
   }
   if (!startedFetchingCrls_) {
     if (!verifyDetachedSignature(pkcs7.get())) {
-      install::logSigInvalid("Detached");
-      setErrorString("The signature was rejected");
-      sendNotificationOfResult(false);
+      refuseSignature("The signature was rejected");
       return;
     }
     startedFetchingCrls_ = true;
@@ -148,6 +152,14 @@ void SignatureVerification::verifyDataAtPath(const std::string& dataPath,
     setErrorString("At least one of the certificates in the signature has been revoked");
     sendNotificationOfResult(false);
   }
+}
+
+void SignatureVerification::refuseSignature(const std::string& generalText) {
+  install::logSigInvalid("Detached");
+  setErrorString(generalText);
+  // The more specific text recorded before, when there is one, tells the administrator why.
+  install::logSigInvalidReason(errorString().c_str());
+  sendNotificationOfResult(false);
 }
 
 bool SignatureVerification::startFetchingCrlsOnSignature() {
@@ -304,7 +316,7 @@ platform::Pkcs7Ptr SignatureVerification::readPkcs7() {
     message = "Unable to get signing certificate from PKCS7 signature";
   } else if (!verifySignerNames(signer.get())) {
     message = "The signing certificate subject name did not match";
-  } else if (!containsX509v3Data(signer.get(), kExpectedObjectId, NID_ext_key_usage)) {
+  } else if (!carriesKeyUsage(signer.get(), kExpectedObjectId)) {
     message = "The signing certificate did not contain the expected object ID";
   }
   if (!message.empty()) pkcs7.reset();
@@ -413,10 +425,21 @@ bool SignatureVerification::verifySignerName(X509_NAME* name, const std::string&
   return same;
 }
 
-bool SignatureVerification::containsX509v3Data(X509* certificate, const std::string& expected,
-                                               int nid) {
-  const std::optional<std::string> text = extractX509v3Data(certificate, nid);
-  return text && text->find(expected) != std::string::npos;
+bool SignatureVerification::carriesKeyUsage(X509* certificate, const std::string& objectId) {
+  if (!certificate) return false;
+  // Decoded, not printed: the printed text also holds the expected digits inside longer
+  // identifiers (...1.1.120, 1.3.1.2.840...), which name other purposes. A certificate with two
+  // such extensions decodes to none.
+  std::unique_ptr<EXTENDED_KEY_USAGE, platform::FreeWith<EXTENDED_KEY_USAGE_free>> usages(
+      static_cast<EXTENDED_KEY_USAGE*>(
+          X509_get_ext_d2i(certificate, NID_ext_key_usage, nullptr, nullptr)));
+  const std::string arc = objectId + ".";
+  for (int i = 0; usages && i < sk_ASN1_OBJECT_num(usages.get()); ++i) {
+    const std::string usage = dottedObjectId(sk_ASN1_OBJECT_value(usages.get(), i));
+    // A publisher's PKI may already give its signers identifiers below the expected one.
+    if (usage == objectId || usage.starts_with(arc)) return true;
+  }
+  return false;
 }
 
 std::optional<std::string> SignatureVerification::extractX509v3Data(X509* certificate, int nid) {

@@ -69,13 +69,16 @@ class SignatureVerification {
   static platform::X509Ptr getSignerCertificate(PKCS7* pkcs7);
   static bool verifySignerNames(X509* certificate);
   static bool verifySignerName(X509_NAME* name, const std::string& expected, int nid);
-  static bool containsX509v3Data(X509* certificate, const std::string& expected, int nid);
+  // The extended key usage lists objectId itself or an identifier inside its arc.
+  static bool carriesKeyUsage(X509* certificate, const std::string& objectId);
   // The first extension of type nid as text, or nullopt. CRL distribution points come as one
   // line per name, a URI as "URI:" and its address.
   static std::optional<std::string> extractX509v3Data(X509* certificate, int nid);
 
  private:
   void notifyDownloaderDone(const platform::Notification& notification);
+  // Logs the refusal and its reason (the first text recorded, else generalText), posts NO.
+  void refuseSignature(const std::string& generalText);
   // Adds every readable CRL to the store; false when the store refused one.
   bool addCrls(X509_STORE* store);
 

@@ -61,6 +61,10 @@ void logSigInvalid(const char* kind) {
   installLog(kSeverityError, "%s signature validation failed", kind);
 }
 
+void logSigInvalidReason(const char* reason) {
+  installLog(kSeverityNotice, "Signature check: %s", reason);
+}
+
 void logCouldNotLocateAppDir(const char* directory) {
   installLog(kSeverityError, "Could not locate native install directory (\"%s\")", directory);
 }

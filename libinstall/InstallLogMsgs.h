@@ -20,6 +20,8 @@ void logDownloadFailure(const char* reason);
 void logDownloadCancel();
 void logSigValid(const char* kind);
 void logSigInvalid(const char* kind);
+// Follows logSigInvalid with the verifier's reason for the refusal.
+void logSigInvalidReason(const char* reason);
 void logCouldNotLocateAppDir(const char* directory);
 void logMissingAllowDownloadFlag();
 void logCertChainBegin();

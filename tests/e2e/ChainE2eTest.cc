@@ -34,6 +34,13 @@ bool contains(const Strings& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+// The log line right after a signature's refusal, which gives its reason.
+std::string refusalReason(const RunResult& run) {
+  const Strings log = testsupport::logTexts(run.log);
+  const auto failed = std::find(log.begin(), log.end(), "Detached signature validation failed");
+  return failed == log.end() || failed + 1 == log.end() ? std::string() : failed[1];
+}
+
 // The whole chain against a server of the test's own: the runtime installer (the sample one)
 // and its signature at the download host, the revocation lists at the certificates' addresses,
 // which reach the same server through the proxy variables.
@@ -164,6 +171,43 @@ TEST_F(Chain, RevocationListsThatProveNothingAreAccepted) {
   EXPECT_EQ(r.exitCode, 13) << "a list in PEM form is used like one in DER form";
 }
 
+TEST_F(Chain, ListsOutsideTheirWindowOrLimitedToAReasonStillProveARevocation) {
+  serveSigned("good");
+  const std::vector<std::pair<std::string, int>> cases = {
+      {"intermediate-expired-2020-revokes-good", 13},
+      {"intermediate-future-revokes-good", 13},
+      {"intermediate-key-compromise-revokes-good", 13},
+      {"intermediate-expired-2020", 0},
+      {"intermediate-future", 0},
+      {"intermediate-forged-revokes-good", 0},
+  };
+  for (const auto& [list, exitCode] : cases) {
+    serveCrl("intermediate.crl", kPki + "/crl/" + list + ".crl");
+    RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+    EXPECT_EQ(r.exitCode, exitCode) << list;
+    EXPECT_EQ(runtimeInstalled(), exitCode == 0) << list;
+    fs::remove_all(box_.localDataDir() + "/Frameworks");
+  }
+}
+
+TEST_F(Chain, TheSignersKeyUsageMustBeTheIdentifierOrOneInsideItsArc) {
+  for (const char* signer : {"eku-only", "eku-arc"}) {
+    serveSigned(signer);
+    RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+    EXPECT_EQ(r.exitCode, 0) << signer;
+    fs::remove_all(box_.localDataDir() + "/Frameworks");
+  }
+  for (const char* signer : {"eku-sibling", "eku-outer", "eku-parent"}) {
+    serveSigned(signer);
+    RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+    EXPECT_EQ(r.exitCode, 13) << signer;
+    EXPECT_EQ(refusalReason(r),
+              "Signature check: The signing certificate did not contain the expected object ID")
+        << signer;
+    EXPECT_FALSE(runtimeInstalled());
+  }
+}
+
 TEST_F(Chain, TwoCertificatesNamingOneListFetchItOnceAndNoAddressMeansNoDownload) {
   serveSigned("same-crl");
   RunResult r = box_.run(exe_, {});
@@ -192,13 +236,19 @@ TEST_F(Chain, ATamperedOrForeignSignatureNeverStartsTheInstaller) {
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 13);
   EXPECT_NE(r.err.find(kMessage6), std::string::npos);
-  EXPECT_TRUE(contains(testsupport::logTexts(r.log), "Detached signature validation failed"));
+  EXPECT_EQ(refusalReason(r), "Signature check: Error verifying code signature. ");
   EXPECT_FALSE(runtimeInstalled());
 
-  for (const char* signer : {"cn-case", "eku-named", "expired"}) {
+  const std::vector<std::pair<std::string, std::string>> signers = {
+      {"cn-case", "The signing certificate subject name did not match"},
+      {"eku-named", "The signing certificate did not contain the expected object ID"},
+      {"expired", "Error verifying code signature. certificate has expired"},
+  };
+  for (const auto& [signer, text] : signers) {
     serveSigned(signer);
     r = box_.run(exe_, {});
     EXPECT_EQ(r.exitCode, 13) << signer;
+    EXPECT_EQ(refusalReason(r), "Signature check: " + text);
     EXPECT_FALSE(runtimeInstalled());
   }
   box_.dir().write("www" + signaturePath_, "not a signature at all");

@@ -63,15 +63,17 @@ TEST_F(Signatures, SignerNamesMustAllMatchExactlyInTheFirstEntryOfEachType) {
   EXPECT_FALSE(SignatureVerification::verifySignerNames(nullptr));
 }
 
-TEST_F(Signatures, TheObjectIdentifierIsASubstringOfThePrintedExtendedKeyUsage) {
+TEST_F(Signatures, TheKeyUsageMustBeTheIdentifierOrOneInsideItsArc) {
   auto has = [](const char* name) {
-    return SignatureVerification::containsX509v3Data(certificate(name).get(),
-                                                     "1.2.840.771204.1.1.12", NID_ext_key_usage);
+    return SignatureVerification::carriesKeyUsage(certificate(name).get(), "1.2.840.771204.1.1.12");
   };
-  EXPECT_TRUE(has("good"));
-  EXPECT_TRUE(has("eku-prefix")) << "a longer identifier with the same digits passes";
-  EXPECT_FALSE(has("eku-named"));
-  EXPECT_FALSE(has("eku-none"));
+  for (const char* name : {"good", "eku-only", "eku-arc"}) EXPECT_TRUE(has(name)) << name;
+  // Identifiers that merely share digits with it belong to other purposes.
+  for (const char* name :
+       {"eku-prefix", "eku-sibling", "eku-outer", "eku-parent", "eku-named", "eku-none"}) {
+    EXPECT_FALSE(has(name)) << name;
+  }
+  EXPECT_FALSE(has("root")) << "no extended key usage at all";
   EXPECT_FALSE(
       SignatureVerification::extractX509v3Data(certificate("eku-none").get(), NID_ext_key_usage));
   EXPECT_EQ(SignatureVerification::extractX509v3Data(certificate("good").get(), NID_ext_key_usage),
@@ -110,6 +112,15 @@ TEST_F(Signatures, EveryWayToBeRejectedHasItsOwnText) {
       {"eku-named.p7", "data.bin",
        "The signing certificate did not contain the expected object ID"},
       {"eku-none.p7", "data.bin", "The signing certificate did not contain the expected object ID"},
+      {"eku-sibling.p7", "data.bin",
+       "The signing certificate did not contain the expected object ID"},
+      {"eku-outer.p7", "data.bin",
+       "The signing certificate did not contain the expected object ID"},
+      // Forms the PKCS#7 functions cannot read: the signer named by its key identifier, RSA-PSS
+      // with an ordinary RSA key, Ed25519.
+      {"form-keyid.p7", "data.bin", "Error reading PKCS7 code signature"},
+      {"form-pss.p7", "data.bin", verifyPrefix},
+      {"ed25519.p7", "data.bin", verifyPrefix},
       {"good.p7", "missing.bin", "Unable to read data " + path("missing.bin")},
       {"good.p7", "data-changed.bin", verifyPrefix},
       {"embedded.p7", "data.bin", verifyPrefix},
@@ -144,18 +155,40 @@ TEST_F(Signatures, CertificateErrorsCarryTheLibrarysTextAndCode) {
 }
 
 TEST_F(Signatures, AGoodSignatureLeavesTheChainAnchorFirstSignerLast) {
-  for (const char* name : {"good", "reordered", "bmp", "eku-prefix"}) {
+  // Signature file and signer: RSA (PKCS#1 v1.5) and ECDSA, SHA-1 to SHA-512, with and without
+  // signed attributes, DER and BER, made by openssl smime and cms and by GnuTLS.
+  const std::vector<std::pair<std::string, std::string>> signatures = {
+      {"good", "good"},
+      {"reordered", "reordered"},
+      {"bmp", "bmp"},
+      {"eku-only", "eku-only"},
+      {"eku-arc", "eku-arc"},
+      {"form-sha1", "good"},
+      {"form-sha224", "good"},
+      {"form-sha384", "good"},
+      {"form-sha512", "good"},
+      {"form-noattr", "good"},
+      {"form-cms", "good"},
+      {"form-ber", "good"},
+      {"form-certtool", "good"},
+      {"ec-p256-sha256", "ec-p256"},
+      {"ec-p256-sha512", "ec-p256"},
+      {"ec-p384-sha256", "ec-p384"},
+      {"ec-p384-sha512", "ec-p384"},
+  };
+  for (const auto& [signature, signer] : signatures) {
+    SCOPED_TRACE(signature);
     SetUp();
-    const auto [valid, message] = verify(std::string(name) + ".p7");
-    EXPECT_TRUE(valid) << name << ": " << message;
+    const auto [valid, message] = verify(signature + ".p7");
+    EXPECT_TRUE(valid) << message;
     EXPECT_EQ(message, "");
-    ASSERT_EQ(sk_X509_num(moorstep::certChain.get()), 3) << name;
+    ASSERT_EQ(sk_X509_num(moorstep::certChain.get()), 3);
     EXPECT_EQ(subject(sk_X509_value(moorstep::certChain.get(), 0)),
               subject(certificate("root").get()));
     EXPECT_EQ(subject(sk_X509_value(moorstep::certChain.get(), 1)),
               subject(certificate("intermediate").get()));
     EXPECT_EQ(subject(sk_X509_value(moorstep::certChain.get(), 2)),
-              subject(certificate(name).get()));
+              subject(certificate(signer).get()));
   }
 }
 
@@ -240,6 +273,34 @@ TEST_F(Revocation, ExpiredUnreadableAndMissingListsAreIgnored) {
   EXPECT_TRUE(check({"missing.crl", "../data.bin", "root-empty.crl"}));
   SetUp();
   EXPECT_FALSE(check({"root-revokes-intermediate.pem"})) << "PEM works as DER does";
+}
+
+// A revocation stays published when its list has expired or is not yet valid, and a list limited
+// to some reasons still names what it names. Nothing else turns into a rejection: not a forged
+// list (even an expired one), not a delta list on its own, not an indirect list whose entries
+// belong to another issuer.
+TEST_F(Revocation, ListsOutsideTheirWindowOrLimitedToAReasonProveWhatTheyName) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"intermediate-expired-2020-revokes-good", true},
+      {"intermediate-future-revokes-good", true},
+      {"intermediate-key-compromise-revokes-good", true},
+      {"intermediate-expired-2020", false},
+      {"intermediate-future", false},
+      {"intermediate-key-compromise", false},
+      {"intermediate-forged-revokes-good", false},
+      {"intermediate-expired-2020-forged-revokes-good", false},
+      {"intermediate-delta-revokes-good", false},
+      {"intermediate-delta-removes-good", false},
+      {"root-indirect-names-good", false},
+  };
+  for (const auto& [list, revoked] : cases) {
+    SCOPED_TRACE(list);
+    SetUp();
+    EXPECT_EQ(check({"root-empty.crl", list + ".crl"}), !revoked);
+    if (revoked) {
+      EXPECT_EQ(moorstep::callbackErrorNumber, X509_V_ERR_CERT_REVOKED);
+    }
+  }
 }
 
 TEST_F(Revocation, ListsAreReadAsDerThenPem) {

@@ -13,14 +13,27 @@
 #   bmp, utf8      the names stored as BMPString and as UTF8String
 #   cn-missing, cn-case, o-trailing-blank, ou-second-only   names that must not match
 #   eku-none, eku-named, eku-prefix   no EKU; named usages only; an identifier that merely
-#                  begins with the expected one
+#                  begins with the expected one (...1.1.123)
+#   eku-only, eku-arc   the expected identifier alone; one inside its arc (...1.1.12.7)
+#   eku-sibling, eku-outer, eku-parent   ...1.1.120, 1.3.1.2.840.771204.1.1.12, ...1.1.1
 #   expired, not-yet-valid
+#   ec-p256, ec-p384   ECDSA keys on those curves
+#   ed25519        an Ed25519 key
 #   other-root     a chain under a root that is not the trust anchor
+# The RSA signers share good's key; only the certificates differ.
 # Other signatures over data.bin: good.pem.p7 (PEM), embedded.p7 (content inside), nocerts.p7
 # (no certificates carried), truncated.p7, garbage.p7, empty.p7; data-changed.bin differs from
-# data.bin in one byte. CRLs: crl/root-empty.crl, crl/root-revokes-intermediate.crl,
-# crl/intermediate-empty.crl, crl/intermediate-revokes-good.crl (DER), crl/*.pem (PEM),
-# crl/intermediate-expired.crl.
+# data.bin in one byte. Signature forms by good: form-sha1/-sha224/-sha384/-sha512.p7 (digests),
+# form-noattr.p7 (no signed attributes), form-cms.p7 (`openssl cms`), form-ber.p7 (indefinite
+# lengths), form-certtool.p7 (GnuTLS), form-pss.p7 (RSA-PSS), form-keyid.p7 (signer named by key
+# identifier); ec-p256-sha256.p7 and the other curve and digest pairs; ed25519.p7 (GnuTLS).
+# CRLs: crl/root-empty.crl, crl/root-revokes-intermediate.crl, crl/intermediate-empty.crl,
+# crl/intermediate-revokes-good.crl (DER), crl/*.pem (PEM), crl/intermediate-expired.crl, and,
+# each with and without good (-revokes-good): intermediate-expired-2020, intermediate-future
+# (valid from 2099), intermediate-key-compromise (limited to that reason); besides
+# intermediate-forged-revokes-good and intermediate-expired-2020-forged-revokes-good (signature
+# broken), intermediate-delta-revokes-good, intermediate-delta-removes-good (removeFromCRL),
+# root-indirect-names-good (an indirect list of the root naming good's serial number).
 set -euo pipefail
 root_dir=$(cd "$1" && pwd)
 mkdir -p "$2/crl"
@@ -58,6 +71,17 @@ organizationName = optional
 organizationalUnitName = optional
 commonName = optional
 localityName = optional
+[key_compromise]
+issuingDistributionPoint = critical, @key_compromise_idp
+[key_compromise_idp]
+onlysomereasons = keyCompromise
+[delta]
+# The delta list indicator (no configuration name exists for it), based on list number 0x1000.
+2.5.29.27 = critical, DER:02:02:10:00
+[indirect]
+issuingDistributionPoint = critical, @indirect_idp
+[indirect_idp]
+indirectCRL = TRUE
 CNF
   echo "$dir/ca.cnf"
 }
@@ -78,6 +102,11 @@ cdp() {  # FILE...
   local uris=""
   for f in "$@"; do uris="$uris${uris:+, }URI:$crl_base/$f"; done
   echo "crlDistributionPoints = $uris"
+}
+
+eku_section() {  # NAME USAGES...
+  printf '[%s]\nbasicConstraints = CA:FALSE\nextendedKeyUsage = %s\n%s\n' "$1" "${*:2}" \
+    "$(cdp intermediate.crl)"
 }
 
 cat >"$out/ext.cnf" <<CNF
@@ -105,11 +134,24 @@ extendedKeyUsage = codeSigning, emailProtection
 [eku_prefix]
 basicConstraints = CA:FALSE
 extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.123
+$(eku_section eku_only 1.2.840.771204.1.1.12)
+$(eku_section eku_arc codeSigning, 1.2.840.771204.1.1.12.7)
+$(eku_section eku_sibling codeSigning, 1.2.840.771204.1.1.120)
+$(eku_section eku_outer codeSigning, 1.3.1.2.840.771204.1.1.12)
+$(eku_section eku_parent codeSigning, 1.2.840.771204.1.1.1)
 CNF
 
+# With key=NAME the certificate gets NAME's key (a new key costs more than the rest); with
+# newkey="ALG [-pkeyopt ...]" a new key of that kind (default RSA 2048).
 issue() {  # CA ISSUER SUBJECT EXTENSIONS NAME [MASK] [START END]
   local mask=${6:-utf8only}
-  quiet openssl req -new -newkey rsa:2048 -nodes -subj "$3" -keyout "$out/$5.key" \
+  # shellcheck disable=SC2206 # newkey is an algorithm and its options
+  local keying=(-newkey ${newkey:-rsa:2048} -nodes -keyout "$out/$5.key")
+  if [ -n "${key:-}" ]; then
+    cp "$out/$key.key" "$out/$5.key"
+    keying=(-key "$out/$5.key")
+  fi
+  quiet openssl req -new "${keying[@]}" -subj "$3" \
     -out "$out/$5.csr" -config "$(req_config "$mask")" -utf8
   local dates=(-days 365)
   [ -n "${7:-}" ] && dates=(-startdate "$7" -enddate "$8")
@@ -137,6 +179,7 @@ printf '\x00' | dd of="$out/data-changed.bin" bs=1 seek=1000 conv=notrunc status
   printf '\x01' | dd of="$out/data-changed.bin" bs=1 seek=1000 conv=notrunc status=none
 
 issue "$intermediate_ca" intermediate "$names_good" signer good
+export key=good
 issue "$intermediate_ca" intermediate "$names_good" two_uris two-uris
 issue "$intermediate_ca" intermediate "$names_good" same_crl same-crl
 issue "$intermediate_ca" intermediate "/L=Somewhere/OU=Kavex Trust Services/O=Kavex Systems Incorporated/C=US/CN=Kavex ZEL" signer reordered
@@ -146,14 +189,19 @@ issue "$intermediate_ca" intermediate "/C=US/O=Kavex Systems Incorporated/OU=Kav
 issue "$intermediate_ca" intermediate "/CN=kavex ZEL/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Services" signer cn-case
 issue "$intermediate_ca" intermediate "/CN=Kavex ZEL/C=US/O=Kavex Systems Incorporated /OU=Kavex Trust Services" signer o-trailing-blank
 issue "$intermediate_ca" intermediate "/CN=Kavex ZEL/C=US/O=Kavex Systems Incorporated/OU=Other Unit/OU=Kavex Trust Services" signer ou-second-only
-issue "$intermediate_ca" intermediate "$names_good" eku_none eku-none
-issue "$intermediate_ca" intermediate "$names_good" eku_named eku-named
-issue "$intermediate_ca" intermediate "$names_good" eku_prefix eku-prefix
+for eku in none named prefix only arc sibling outer parent; do
+  issue "$intermediate_ca" intermediate "$names_good" "eku_$eku" "eku-$eku"
+done
 issue "$intermediate_ca" intermediate "$names_good" signer expired "" 20200101000000Z 20210101000000Z
 issue "$intermediate_ca" intermediate "$names_good" signer not-yet-valid "" 20990101000000Z 21000101000000Z
+unset key
+newkey="EC -pkeyopt ec_paramgen_curve:P-256" issue "$intermediate_ca" intermediate "$names_good" signer ec-p256
+newkey="EC -pkeyopt ec_paramgen_curve:P-384" issue "$intermediate_ca" intermediate "$names_good" signer ec-p384
+newkey=ed25519 issue "$intermediate_ca" intermediate "$names_good" signer ed25519
 
 for name in good two-uris same-crl reordered bmp utf8 cn-missing cn-case o-trailing-blank ou-second-only \
-            eku-none eku-named eku-prefix expired not-yet-valid; do
+            eku-none eku-named eku-prefix eku-only eku-arc eku-sibling eku-outer eku-parent expired \
+            not-yet-valid; do
   sign "$name" intermediate "$name.p7"
 done
 sign good intermediate good.pem.p7 -outform PEM
@@ -162,6 +210,35 @@ sign good intermediate nocerts.p7 -nocerts
 head -c 700 "$out/good.p7" >"$out/truncated.p7"
 head -c 2000 /dev/urandom >"$out/garbage.p7"
 : >"$out/empty.p7"
+
+# The forms a signature may take, accepted or not.
+for md in sha1 sha224 sha384 sha512; do sign good intermediate "form-$md.p7" -md "$md"; done
+sign good intermediate form-noattr.p7 -noattr
+cms_sign() {  # SIGNER OUTPUT [extra cms options...]
+  quiet openssl cms -sign -binary -md sha256 -in "$out/data.bin" -signer "$out/$1.pem" \
+    -inkey "$out/$1.key" "${@:3}" -certfile "$out/intermediate.pem" -outform DER -out "$out/$2"
+}
+cms_sign good form-cms.p7
+cms_sign good form-pss.p7 -keyopt rsa_padding_mode:pss
+cms_sign good form-keyid.p7 -keyid
+# A streaming signer writes indefinite lengths; openssl does so only with the content inside,
+# so the content (the [0] element after the content type) is cut out again.
+cms_sign good streamed.p7 -stream
+read -r cut_from cut_to < <(openssl asn1parse -inform DER -in "$out/streamed.p7" |
+  awk -F: '/d=4 .*cont \[ 0 \]/ && !from {from = $1 + 0} from && /d=5 .*EOC/ {print from, $1 + 2; exit}')
+{ head -c "$cut_from" "$out/streamed.p7"; tail -c +$((cut_to + 1)) "$out/streamed.p7"; } >"$out/form-ber.p7"
+rm -f "$out/streamed.p7"
+certtool_sign() {  # SIGNER OUTPUT
+  cat "$out/$1.pem" "$out/intermediate.pem" >"$out/chain.pem"
+  quiet certtool --p7-detached-sign --load-privkey "$out/$1.key" --load-certificate "$out/chain.pem" \
+    --infile "$out/data.bin" --outder --outfile "$out/$2"
+  rm -f "$out/chain.pem"
+}
+certtool_sign good form-certtool.p7
+certtool_sign ed25519 ed25519.p7
+for curve in p256 p384; do
+  for md in sha256 sha512; do sign "ec-$curve" intermediate "ec-$curve-$md.p7" -md "$md"; done
+done
 
 # A look-alike chain under a root that is not the trust anchor.
 mkdir -p "$out/other"
@@ -175,22 +252,52 @@ quiet openssl req -x509 -new -newkey rsa:2048 -nodes -days 365 -config "$out/oth
   -keyout "$out/other/root.key" -out "$out/other/root.pem" -extensions root
 cp "$out/other/root.pem" "$out/other-root-ca.pem"; cp "$out/other/root.key" "$out/other-root-ca.key"
 other_ca=$(ca_config other)
-issue "$other_ca" other-root-ca "$names_good" signer other-root
+key=good issue "$other_ca" other-root-ca "$names_good" signer other-root
 sign other-root other-root-ca other-root.p7
 
-# Revocation lists: each CA's empty list, one that revokes, one long expired.
+# Revocation lists: each CA's empty list, one that revokes, one long expired; lists outside
+# their validity window, limited to one reason, deltas, indirect, and forged, with and without
+# good in them.
 gencrl() {  # CA ISSUER OUTPUT [extra ca options...]
   quiet openssl ca -batch -config "$1" -cert "$out/$2.pem" -keyfile "$out/$2.key" -gencrl \
     -out "$out/crl/$3.pem" "${@:4}"
   openssl crl -in "$out/crl/$3.pem" -outform DER -out "$out/crl/$3.crl"
 }
+revoke() {  # CA ISSUER CERTIFICATE [extra ca options...]
+  quiet openssl ca -batch -config "$1" -cert "$out/$2.pem" -keyfile "$out/$2.key" \
+    -revoke "$out/$3.pem" "${@:4}"
+}
+# The same list with one bit of its signature changed.
+forge() {  # LIST OUTPUT
+  local size last
+  cp "$out/crl/$1.crl" "$out/crl/$2.crl"
+  size=$(stat -c %s "$out/crl/$2.crl")
+  last=$(tail -c 1 "$out/crl/$2.crl" | od -An -tu1)
+  printf "\\x$(printf %02x $((last ^ 1)))" |
+    dd of="$out/crl/$2.crl" bs=1 seek=$((size - 1)) conv=notrunc status=none
+}
+expired_2020=(-crl_lastupdate 20200101000000Z -crl_nextupdate 20210101000000Z)
+future=(-crl_lastupdate 20990101000000Z -crl_nextupdate 21000101000000Z)
 gencrl "$root_ca" root root-empty
 gencrl "$intermediate_ca" intermediate intermediate-empty
 gencrl "$intermediate_ca" intermediate intermediate-expired -crlsec 1
-quiet openssl ca -batch -config "$intermediate_ca" -cert "$out/intermediate.pem" \
-  -keyfile "$out/intermediate.key" -revoke "$out/good.pem"
+gencrl "$intermediate_ca" intermediate intermediate-expired-2020 "${expired_2020[@]}"
+gencrl "$intermediate_ca" intermediate intermediate-future "${future[@]}"
+gencrl "$intermediate_ca" intermediate intermediate-key-compromise -crlexts key_compromise
+revoke "$intermediate_ca" intermediate good
 gencrl "$intermediate_ca" intermediate intermediate-revokes-good
-quiet openssl ca -batch -config "$root_ca" -cert "$out/root.pem" -keyfile "$out/root.key" \
-  -revoke "$out/intermediate.pem"
+gencrl "$intermediate_ca" intermediate intermediate-expired-2020-revokes-good "${expired_2020[@]}"
+gencrl "$intermediate_ca" intermediate intermediate-future-revokes-good "${future[@]}"
+gencrl "$intermediate_ca" intermediate intermediate-key-compromise-revokes-good -crlexts key_compromise
+gencrl "$intermediate_ca" intermediate intermediate-delta-revokes-good -crlexts delta
+forge intermediate-revokes-good intermediate-forged-revokes-good
+forge intermediate-expired-2020-revokes-good intermediate-expired-2020-forged-revokes-good
+delta_ca=$(ca_config intermediate-delta)
+revoke "$delta_ca" intermediate good -crl_reason removeFromCRL
+gencrl "$delta_ca" intermediate intermediate-delta-removes-good -crlexts delta
+indirect_ca=$(ca_config root-indirect)
+revoke "$indirect_ca" root good
+gencrl "$indirect_ca" root root-indirect-names-good -crlexts indirect
+revoke "$root_ca" root intermediate
 gencrl "$root_ca" root root-revokes-intermediate
 rm -f "$out/.log" "$out/req.cnf"

@@ -50,6 +50,7 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
   install::logDownloadCancel();
   install::logSigValid("Detached");
   install::logSigInvalid("Detached");
+  install::logSigInvalidReason("The signing certificate did not contain the expected object ID");
   install::logCouldNotLocateAppDir("abc");
   install::logMissingAllowDownloadFlag();
   install::logCertChainBegin();
@@ -76,6 +77,8 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
       {LOG_NOTICE, "Download cancelled"},
       {LOG_NOTICE, "Detached signature verified"},
       {LOG_ERR, "Detached signature validation failed"},
+      {LOG_NOTICE,
+       "Signature check: The signing certificate did not contain the expected object ID"},
       {LOG_ERR, "Could not locate native install directory (\"abc\")"},
       {LOG_ERR, "Unable to download runtime installer without -allowDownload"},
       {LOG_NOTICE, "Begin cert chain validation"},
