@@ -97,6 +97,34 @@ bool printCrlDistributionPoints(BIO* out, X509_EXTENSION* extension) {
 }
 }  // namespace
 
+namespace {
+// The store's callback in the revocation phase (see useForRevocation): records as verifyCallback
+// does, and reads on past a list's validity window.
+int revocationCallback(int ok, X509_STORE_CTX* context) {
+  if (verifyCallback(ok, context)) return 1;
+  const int error = X509_STORE_CTX_get_error(context);
+  return error == X509_V_ERR_CRL_HAS_EXPIRED || error == X509_V_ERR_CRL_NOT_YET_VALID;
+}
+
+// How the revocation phase judges the lists, all in one place. Only a proven revocation
+// rejects; everything that is not proof leaves a certificate's status unknown, which passes.
+// - Each certificate is tested on its own, as the leaf of its own validation (CRL_CHECK).
+// - Lists with critical extensions the library does not handle still count (IGNORE_CRITICAL).
+// - Lists limited to some reasons, and indirect lists, are used (EXTENDED_CRL_SUPPORT). A
+//   reason-limited list that does not name a certificate proves nothing for the other reasons;
+//   an indirect list's entries count only for the issuer they name. Delta lists are not merged
+//   (no USE_DELTAS), and with extended support one alone is no longer taken for a full list.
+// - A list outside its validity window (expired, or valid only from a time the local clock has
+//   not reached) is still read: a revocation, once published, stays true, and a clock a few
+//   minutes off must not hide it. Its signature, issuer and path are checked as for any list,
+//   after its dates, so a forged or foreign list still stops there before its entries count.
+void useForRevocation(X509_STORE* store) {
+  X509_STORE_set_flags(store, X509_V_FLAG_CRL_CHECK | X509_V_FLAG_IGNORE_CRITICAL |
+                                  X509_V_FLAG_EXTENDED_CRL_SUPPORT);
+  X509_STORE_set_verify_cb(store, revocationCallback);
+}
+}  // namespace
+
 int verifyCallback(int ok, X509_STORE_CTX* context) {
   if (ok) {
     if (X509* current = X509_STORE_CTX_get_current_cert(context)) {
@@ -221,7 +249,7 @@ bool SignatureVerification::checkCertsAgainstCrls() {
   bool ok = static_cast<bool>(store);
   if (!ok) DebugTrace("Warning: Unable to get store for CRL");
   if (ok) {
-    X509_STORE_set_flags(store.get(), X509_V_FLAG_CRL_CHECK | X509_V_FLAG_IGNORE_CRITICAL);
+    useForRevocation(store.get());
     ok = addCrls(store.get());
   }
   // The validations below report into a fresh list, apart from the one under test.
