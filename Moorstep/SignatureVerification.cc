@@ -95,9 +95,7 @@ bool printCrlDistributionPoints(BIO* out, X509_EXTENSION* extension) {
   }
   return true;
 }
-}  // namespace
 
-namespace {
 // The store's callback in the revocation phase (see useForRevocation): records as verifyCallback
 // does, and reads on past a list's validity window.
 int revocationCallback(int ok, X509_STORE_CTX* context) {
