@@ -208,6 +208,35 @@ TEST_F(Chain, TheSignersKeyUsageMustBeTheIdentifierOrOneInsideItsArc) {
   }
 }
 
+TEST_F(Chain, EcdsaSignersAndGnutlsSignaturesInstall) {
+  const std::string in = www_ + installerPath_;
+  const std::string out = www_ + signaturePath_;
+  const std::string chain = box_.root() + "/chain.pem";
+  std::ofstream(chain) << std::ifstream(kPki + "/good.pem").rdbuf()
+                       << std::ifstream(kPki + "/intermediate.pem").rdbuf();
+  // ECDSA P-256 with SHA-256 by the signing tool; P-384 with SHA-512 and RSA by GnuTLS instead.
+  const std::vector<std::pair<std::string, Strings>> resigners = {
+      {"", {}},
+      {MOORSTEP_OPENSSL,
+       {"smime", "-sign", "-binary", "-md", "sha512", "-outform", "DER", "-in", in, "-out", out,
+        "-signer", kPki + "/ec-p384.pem", "-inkey", kPki + "/ec-p384.key", "-certfile",
+        kPki + "/intermediate.pem"}},
+      {MOORSTEP_CERTTOOL,
+       {"--p7-detached-sign", "--load-privkey", kPki + "/good.key", "--load-certificate", chain,
+        "--infile", in, "--outder", "--outfile", out}},
+  };
+  for (const auto& [tool, arguments] : resigners) {
+    serveSigned("ec-p256");
+    if (!tool.empty()) {
+      ASSERT_EQ(platform::Task::launchAndWait(tool, arguments), 0) << tool;
+    }
+    RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+    EXPECT_EQ(r.exitCode, 0) << tool << ": " << r.err;
+    EXPECT_TRUE(runtimeInstalled()) << tool;
+    fs::remove_all(box_.localDataDir() + "/Frameworks");
+  }
+}
+
 TEST_F(Chain, TwoCertificatesNamingOneListFetchItOnceAndNoAddressMeansNoDownload) {
   serveSigned("same-crl");
   RunResult r = box_.run(exe_, {});
