@@ -179,7 +179,7 @@ printf '\x00' | dd of="$out/data-changed.bin" bs=1 seek=1000 conv=notrunc status
   printf '\x01' | dd of="$out/data-changed.bin" bs=1 seek=1000 conv=notrunc status=none
 
 issue "$intermediate_ca" intermediate "$names_good" signer good
-export key=good
+key=good
 issue "$intermediate_ca" intermediate "$names_good" two_uris two-uris
 issue "$intermediate_ca" intermediate "$names_good" same_crl same-crl
 issue "$intermediate_ca" intermediate "/L=Somewhere/OU=Kavex Trust Services/O=Kavex Systems Incorporated/C=US/CN=Kavex ZEL" signer reordered
@@ -273,7 +273,7 @@ forge() {  # LIST OUTPUT
   cp "$out/crl/$1.crl" "$out/crl/$2.crl"
   size=$(stat -c %s "$out/crl/$2.crl")
   last=$(tail -c 1 "$out/crl/$2.crl" | od -An -tu1)
-  printf "\\x$(printf %02x $((last ^ 1)))" |
+  printf '%b' "\\x$(printf %02x $((last ^ 1)))" |
     dd of="$out/crl/$2.crl" bs=1 seek=$((size - 1)) conv=notrunc status=none
 }
 expired_2020=(-crl_lastupdate 20200101000000Z -crl_nextupdate 20210101000000Z)
