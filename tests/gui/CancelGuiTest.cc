@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "BackgroundRun.h"
 #include "E2eSandbox.h"
 #include "HttpServer.h"
 #include "Xvfb.h"
@@ -42,6 +47,37 @@ TEST(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
   bool cancelled = false;
   for (const auto& record : result.log) cancelled |= record.text == "Download cancelled";
   EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
+}
+
+}  // namespace
+
+namespace {
+
+// The same run with signals instead of clicks: Ctrl-C (SIGINT) while the window offers Cancel is
+// that Cancel, and SIGTERM while the alert waits ends the run at once, with no further message.
+TEST(CancelGui, CtrlCIsTheWindowsCancelAndTermEndsTheWaitingAlert) {
+  testsupport::Xvfb xvfb;
+  testsupport::E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  const std::string www = box.dir().make("www");
+  testsupport::HttpServer server(www);
+  const auto [installer, signature] = testsupport::E2eSandbox::downloadPaths();
+  box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
+  box.dir().write("www" + installer + ".stall", "");
+  box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
+  box.setEnv("DISPLAY", xvfb.display());
+  std::unique_ptr<testsupport::BackgroundRun> run = box.start(exe, {}, {});
+
+  ASSERT_TRUE(xvfb.waitForWindow("Installing Sample", 20)) << "no progress window";
+  run->signal(SIGINT);
+  ASSERT_TRUE(xvfb.waitForWindow("Install Sample", 20)) << "no alert after the Cancel";
+  run->signal(SIGTERM);
+  const testsupport::RunResult result = run->finish();
+  EXPECT_EQ(result.exitCode, 128 + SIGTERM);
+  const std::vector<std::string> log = testsupport::logTexts(result.log);
+  EXPECT_NE(std::find(log.begin(), log.end(), "Download cancelled"), log.end());
+  EXPECT_EQ(log.back(), "Bootstrapper end with exit code 143");
   EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
 }
 
