@@ -16,19 +16,27 @@
 
 namespace {
 
-// The real program on a real display, its runtime download stalled: a click on the progress
-// window's Cancel ends the list, the alert with message 0 follows, and its OK ends the run.
-TEST(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
+// The real program on a real display, its runtime download stalled.
+class CancelGui : public ::testing::Test {
+ protected:
+  CancelGui() : exe(box.makeBundle()), www(box.dir().make("www")), server(www) {
+    const std::string installer = testsupport::E2eSandbox::downloadPaths().first;
+    box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
+    box.dir().write("www" + installer + ".stall", "");
+    box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
+    box.setEnv("DISPLAY", xvfb.display());
+  }
+
   testsupport::Xvfb xvfb;
   testsupport::E2eSandbox box;
-  const std::string exe = box.makeBundle();
-  const std::string www = box.dir().make("www");
-  testsupport::HttpServer server(www);
-  const auto [installer, signature] = testsupport::E2eSandbox::downloadPaths();
-  box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
-  box.dir().write("www" + installer + ".stall", "");
-  box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
-  box.setEnv("DISPLAY", xvfb.display());
+  const std::string exe;
+  const std::string www;
+  testsupport::HttpServer server;
+};
+
+// A click on the progress window's Cancel ends the list, the alert with message 0 follows, and
+// its OK ends the run.
+TEST_F(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
   auto run = std::async(std::launch::async, [&] { return box.run(exe, {}); });
 
   const auto progress = xvfb.waitForWindow("Installing Sample", 20);
@@ -50,23 +58,9 @@ TEST(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
   EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
 }
 
-}  // namespace
-
-namespace {
-
 // The same run with signals instead of clicks: Ctrl-C (SIGINT) while the window offers Cancel is
 // that Cancel, and SIGTERM while the alert waits ends the run at once, with no further message.
-TEST(CancelGui, CtrlCIsTheWindowsCancelAndTermEndsTheWaitingAlert) {
-  testsupport::Xvfb xvfb;
-  testsupport::E2eSandbox box;
-  const std::string exe = box.makeBundle();
-  const std::string www = box.dir().make("www");
-  testsupport::HttpServer server(www);
-  const auto [installer, signature] = testsupport::E2eSandbox::downloadPaths();
-  box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
-  box.dir().write("www" + installer + ".stall", "");
-  box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
-  box.setEnv("DISPLAY", xvfb.display());
+TEST_F(CancelGui, CtrlCIsTheWindowsCancelAndTermEndsTheWaitingAlert) {
   std::unique_ptr<testsupport::BackgroundRun> run = box.start(exe, {}, {});
 
   ASSERT_TRUE(xvfb.waitForWindow("Installing Sample", 20)) << "no progress window";
