@@ -283,7 +283,7 @@ TEST_F(Termination, ASignalDuringTheVerificationOfALargeInstallerActsAtOnce) {
     std::ofstream out(large);
     out << "#!/bin/sh\nexit 0\n";
   }
-  fs::resize_file(large, 256u << 20);
+  fs::resize_file(large, 128u << 20);
   serveSigned(large);
   std::unique_ptr<BackgroundRun> run = start(Mode::kInteractive);
   ASSERT_TRUE(run->waitForLog("Download success", 2));
