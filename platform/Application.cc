@@ -18,7 +18,7 @@ ExitHandler& exitHandler() {
 }  // namespace
 
 int ApplicationMain(int argc, char** argv, const MainInterfaceLoader& loadMainInterface) {
-  // First, while the process has no other thread: signals are the loop's from here to exit.
+  // First, while the process has no other thread.
   TerminationSignals::shared().start();
   ProcessInfo::setArguments(argc, argv);
   // Owned by this frame, which the process never leaves: the objects live until exit.
