@@ -1,6 +1,5 @@
 #include "Moorstep/Bootstrapper.h"
 
-#include <glib-unix.h>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -17,7 +16,6 @@
 #include "libinstall/LinuxInstall.h"
 #include "platform/FileManager.h"
 #include "platform/NotificationCenter.h"
-#include "platform/RunLoop.h"
 #include "platform/Task.h"
 #include "platform/ui/UserInterface.h"
 
@@ -82,9 +80,12 @@ Bootstrapper::Bootstrapper(std::vector<std::string> processArguments,
                      [this](const platform::Notification& n) { notifyDownloaderDone(n); });
   center.addObserver(this, SIGNATURE_VERIFY_NOTIFY_DONE, nullptr,
                      [this](const platform::Notification& n) { notifySignatureDone(n); });
+  platform::TerminationSignals::shared().setHandler(
+      [this](const platform::ReceivedSignal& signal) { handleTerminationSignal(signal); });
 }
 
 Bootstrapper::~Bootstrapper() {
+  platform::TerminationSignals::shared().setHandler(nullptr);
   platform::NotificationCenter::defaultCenter().removeObserver(this);
 }
 
@@ -152,34 +153,21 @@ void Bootstrapper::decideInstall(qorv::ParamChecker& checker, const std::string&
   downloader_->setLocalizedCancel(message(kMsgCancel));
   downloader_->setLocalizedPleaseWait(message(kMsgPleaseWait));
   downloader_->setRuntimeArgs(checker.ParamArray());
-  watchForTermination(silent);
   downloader_->startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
 }
 
-void Bootstrapper::watchForTermination(bool silent) {
-  struct Watch {
-    Bootstrapper* bootstrapper;
-    int signal;
-  };
-  std::vector<int> signals = {SIGTERM, SIGHUP};
-  if (silent) signals.push_back(SIGINT);
-  GMainContext* context = platform::RunLoop::main().context();
-  for (int signal : signals) {
-    GSource* source = g_unix_signal_source_new(signal);
-    g_source_set_callback(
-        source,
-        [](gpointer data) -> gboolean {
-          auto* watch = static_cast<Watch*>(data);
-          watch->bootstrapper->terminate(watch->signal);
-          return G_SOURCE_REMOVE;
-        },
-        new Watch{this, signal}, [](gpointer data) { delete static_cast<Watch*>(data); });
-    terminationWatches_.emplace_back(context, g_source_attach(source, context));
-    g_source_unref(source);
+void Bootstrapper::handleTerminationSignal(const platform::ReceivedSignal& signal) {
+  if (platform::Task* installer = platform::Task::waitedFor()) {
+    installer->forward(signal);
+    return;
   }
+  if (signal.number == SIGINT && downloader_ && downloader_->offersCancel()) {
+    downloader_->stopDownLoad();
+    return;
+  }
+  // No message: whoever sent the signal asked for an end, not for a question.
+  cleanupAndExit(false, 128 + signal.number, std::nullopt);
 }
-
-void Bootstrapper::terminate(int signal) { cleanupAndExit(false, 128 + signal, std::nullopt); }
 
 void Bootstrapper::endRun(int code) {
   install::logApplicationEnd(code == 0, kComponent, code);
@@ -247,7 +235,16 @@ void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::str
 }
 
 void Bootstrapper::notifySignatureDone(const platform::Notification& notification) {
+  if (notification.boolValue(SIGNATURE_KEY_DOWNLOAD_CANCELLED)) {
+    handleVerificationCancelled(notification.object);
+    return;
+  }
   handleSignatureDone(notification.boolValue(SIGNATURE_KEY_IS_VALID), notification.object);
+}
+
+void Bootstrapper::handleVerificationCancelled(const void* signatureVerifier) {
+  if (verifier_.get() == signatureVerifier) verifier_.reset();
+  cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
 }
 
 void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier) {
@@ -255,8 +252,6 @@ void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier
   if (verifier_.get() == signatureVerifier) verifier_.reset();
   if (code == 0) {
     if (installerLaunchPath_ && markAsExecutable(*installerLaunchPath_)) {
-      // The installer shares our terminal and our fate: signals act as usual again.
-      terminationWatches_.clear();
       const int status = installWithInstaller(*installerLaunchPath_, downloader_->runtimeArgs());
       cleanupAndExit(false, status, std::nullopt);
       return;
@@ -277,7 +272,14 @@ int Bootstrapper::installWithInstaller(const std::string& launchPath,
   std::vector<std::string> argv = args.empty() ? std::vector<std::string>{"-x1"} : args;
   argv.push_back(appPath_.value_or(""));
   install::logSubprocessBegin(commandLine("\"ZEL Runtime Installer\" ", argv).c_str());
-  const int status = platform::Task::launchAndWait(launchPath, argv);
+  platform::Task installer(launchPath, argv);
+  if (!installer.launch()) {
+    // The installer never ran, so nothing else will tell the user that nothing was installed.
+    logSubprocessResult("Runtime Installer", installer.terminationStatus());
+    okAlert(message(kMsgInstallFailed));
+    return installer.terminationStatus();
+  }
+  const int status = installer.waitUntilExit();
   logSubprocessResult("Runtime Installer", status);
   return status;
 }

@@ -10,6 +10,7 @@
 #include "platform/Handles.h"
 #include "platform/Notification.h"
 #include "platform/PropertyList.h"
+#include "platform/TerminationSignals.h"
 
 namespace qorv {
 class ParamChecker;
@@ -66,12 +67,14 @@ class Bootstrapper : public platform::ApplicationDelegate {
   void decideInstall(qorv::ParamChecker& checker, const std::string& version, bool allowDownload,
                      bool silent);
   void endRun(int code);
-  // While downloads and verification run, a request to terminate still removes what was
-  // downloaded. Ctrl-C is the progress window's Cancel unless the run is silent.
-  void watchForTermination(bool silent);
-  void terminate(int signal);
+  // What SIGINT, SIGTERM and SIGHUP mean, whatever the phase: passed on to a running installer,
+  // whose status then ends the run; Cancel while a progress window offers it (Ctrl-C only);
+  // otherwise the end of the run, with clean-up and 128 + the signal's number.
+  void handleTerminationSignal(const platform::ReceivedSignal& signal);
   void notifyDownloaderDone(const platform::Notification& notification);
   void notifySignatureDone(const platform::Notification& notification);
+  // The revocation lists were cancelled: the run ends as a cancelled download.
+  void handleVerificationCancelled(const void* signatureVerifier);
 
   std::vector<std::string> processArguments_;
   std::optional<platform::Bundle> mainBundle_;
@@ -85,7 +88,6 @@ class Bootstrapper : public platform::ApplicationDelegate {
   Downloader* downloader_ = nullptr;
   std::unique_ptr<SignatureVerification> verifier_;
   std::unique_ptr<ErrorDialogController> errorDialog_;
-  std::vector<platform::SourceId> terminationWatches_;
 };
 
 // The application name: the executable's file name less a leading "Install ".

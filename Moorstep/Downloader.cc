@@ -70,7 +70,7 @@ void Downloader::setProgressWindow(platform::ui::ProgressWindow* window) {
 void Downloader::startDownload(const std::string& notificationName) {
   notificationName_ = notificationName;
   if (currentUrlIndex_ < 0 || static_cast<std::size_t>(currentUrlIndex_) >= urlStrings_.size()) {
-    install::logDownloadFailure("could not start download");
+    failToStart();
     return;
   }
   const std::string& urlString = urlStrings_[static_cast<std::size_t>(currentUrlIndex_)];
@@ -85,12 +85,20 @@ void Downloader::startDownload(const std::string& notificationName) {
   if (kind) install::logDownloadBegin(kind, urlString.c_str());
   urlDownload_.reset();
   urlDownload_ = platform::UrlDownload::start(urlString, *this, transferOptions_);
-  listRunning_ = urlDownload_ != nullptr;
-  if (urlDownload_) {
-    doingDownload(true);
-  } else {
-    install::logDownloadFailure("could not start download");
+  if (!urlDownload_) {
+    failToStart();
+    return;
   }
+  listRunning_ = true;
+  doingDownload(true);
+}
+
+void Downloader::failToStart() {
+  // Without a transfer no report will ever come: waiting for one would hang the run, and going
+  // on past it would drop a file that the list's owner asked for.
+  install::logDownloadFailure("could not start download");
+  doingDownload(false);
+  sendDoneNotfication(false);
 }
 
 void Downloader::sendDoneNotfication(bool success) {

@@ -49,6 +49,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   void setProgressWindow(platform::ui::ProgressWindow* window);
 
   void startDownload(const std::string& notificationName);
+  // A list runs with its progress window and Cancel in front of the user: Ctrl-C means Cancel.
+  bool offersCancel() const { return listRunning_ && !silent_ && progressWindow_; }
   void sendDoneNotfication(bool success);
   void cleanupTempFiles();
   void stopDownLoad();
@@ -79,6 +81,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   void resetProgress();
   // Past the transfer that ended: the next one when goOn and there is one, else the list's end.
   void advance(bool goOn, bool success);
+  // No transfer could be made: the list ends at once with failure, skipped or not.
+  void failToStart();
   std::string temporaryFolder();
 
   std::int64_t bytesReceived_ = 0;

@@ -16,6 +16,7 @@
 #include "libinstall/InstallLogMsgs.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationQueue.h"
+#include "platform/TerminationSignals.h"
 #include "platform/Text.h"
 
 namespace moorstep {
@@ -69,6 +70,22 @@ std::optional<std::string> bioText(BIO* bio) {
     return std::nullopt;
   }
   return text;
+}
+
+// Hashing a large installer is one long call into the library. A request to terminate must not
+// wait for its end, so every few MiB read the signals that have arrived are handled.
+constexpr std::size_t kSignalCheckBytes = std::size_t{1} << 20;
+
+long handleSignalsWhileReading(BIO* bio, int operation, const char*, std::size_t, int, long,
+                               int result, std::size_t* processed) {
+  if (operation != (BIO_CB_READ | BIO_CB_RETURN) || result <= 0 || !processed) return result;
+  auto* unchecked = reinterpret_cast<std::size_t*>(BIO_get_callback_arg(bio));
+  *unchecked += *processed;
+  if (*unchecked >= kSignalCheckBytes) {
+    *unchecked = 0;
+    platform::TerminationSignals::shared().handlePending();
+  }
+  return result;
 }
 
 // The distribution points as the older printer gave them: one line per full name, a URI as
@@ -220,7 +237,14 @@ void SignatureVerification::notifyDownloaderDone(const platform::Notification& n
 
 void SignatureVerification::handleDownloaderDone(bool success,
                                                  const std::vector<std::string>& files) {
-  if (success && !files.empty()) {
+  // With failures skipped, only a Cancel (or a transfer that could not start) ends the list
+  // without success. The user asked to stop: the install must not go on without this check.
+  if (!success) {
+    setErrorString("The revocation-list download was cancelled");
+    sendNotificationOfResult(false, true);
+    return;
+  }
+  if (!files.empty()) {
     setCrlPaths(files);
   } else {
     DebugTrace("Warning: Unable to fetch certificate revocation files");
@@ -361,6 +385,9 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
     setErrorString("Unable to read data " + dataPath_);
     return false;
   }
+  std::size_t unchecked = 0;
+  BIO_set_callback_arg(data.get(), reinterpret_cast<char*>(&unchecked));
+  BIO_set_callback_ex(data.get(), &handleSignalsWhileReading);
   // PKCS7_NO_DUAL_CONTENT: a signature that embeds content of its own is refused when a
   // detached file is given too, as the library did before OpenSSL 3.
   const bool verified =
@@ -413,9 +440,11 @@ platform::X509Ptr SignatureVerification::getKavexRoot() {
   return platform::X509Ptr(d2i_X509_bio(bytes.get(), nullptr));
 }
 
-void SignatureVerification::sendNotificationOfResult(bool valid) {
+void SignatureVerification::sendNotificationOfResult(bool valid, bool downloadCancelled) {
   platform::NotificationQueue::defaultQueue().enqueueWhenIdle(
-      {SIGNATURE_VERIFY_NOTIFY_DONE, this, {{SIGNATURE_KEY_IS_VALID, valid}}});
+      {SIGNATURE_VERIFY_NOTIFY_DONE,
+       this,
+       {{SIGNATURE_KEY_IS_VALID, valid}, {SIGNATURE_KEY_DOWNLOAD_CANCELLED, downloadCancelled}}});
 }
 
 platform::X509Ptr SignatureVerification::getSignerCertificate(PKCS7* pkcs7) {

@@ -63,7 +63,7 @@ class SignatureVerification {
   platform::X509StorePtr makeStoreForPkcs7();
   platform::X509StackPtr getTrustedCerts();
   platform::X509Ptr getKavexRoot();
-  void sendNotificationOfResult(bool valid);
+  void sendNotificationOfResult(bool valid, bool downloadCancelled = false);
 
   // Signer identity checks on certificates alone.
   static platform::X509Ptr getSignerCertificate(PKCS7* pkcs7);

@@ -7,6 +7,7 @@
 
 #include "ProcessInfo.h"
 #include "RunLoop.h"
+#include "TerminationSignals.h"
 
 namespace platform {
 namespace {
@@ -17,6 +18,8 @@ ExitHandler& exitHandler() {
 }  // namespace
 
 int ApplicationMain(int argc, char** argv, const MainInterfaceLoader& loadMainInterface) {
+  // First, while the process has no other thread.
+  TerminationSignals::shared().start();
   ProcessInfo::setArguments(argc, argv);
   // Owned by this frame, which the process never leaves: the objects live until exit.
   std::unique_ptr<ApplicationDelegate> delegate = loadMainInterface();

@@ -16,8 +16,9 @@ class ApplicationDelegate {
 // receives the launch callback.
 using MainInterfaceLoader = std::function<std::unique_ptr<ApplicationDelegate>()>;
 
-// Records the process arguments, loads the main interface, schedules the launch callback and
-// runs the event loop. The process ends through exitProcess(); the objects are not torn down.
+// Hands the termination signals to the event loop (TerminationSignals), records the process
+// arguments, loads the main interface, schedules the launch callback and runs the event loop.
+// The process ends through exitProcess(); the objects are not torn down.
 int ApplicationMain(int argc, char** argv, const MainInterfaceLoader& loadMainInterface);
 
 // The one way the process ends. Flushes the standard streams and exits with code.

@@ -21,6 +21,10 @@ void RunLoop::quit() {
   if (running_) g_main_loop_quit(running_);
 }
 
+void RunLoop::runUntil(const std::function<bool()>& done) {
+  while (!done()) g_main_context_iteration(context_, TRUE);
+}
+
 bool RunLoop::runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   bool expired = false;
   GSourcePtr timer(g_timeout_source_new(static_cast<guint>(timeout.count())));

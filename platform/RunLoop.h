@@ -21,6 +21,8 @@ class RunLoop {
 
   // Runs until done() holds or the timeout passes; returns done(). For tests and modal waits.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  // Runs until done() holds: a wait during which every source, signals included, is served.
+  void runUntil(const std::function<bool()>& done);
 
  private:
   explicit RunLoop(GMainContext* context) : context_(context) {}

@@ -1,33 +1,85 @@
 #include "Task.h"
 
+#include <glib.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+
+#include "RunLoop.h"
 
 extern char** environ;
 
 namespace platform {
+namespace {
+Task*& waited() {
+  static Task* task = nullptr;
+  return task;
+}
+}  // namespace
 
-int Task::launchAndWait(const std::string& path, const std::vector<std::string>& arguments) {
-  std::vector<std::string> argvStrings = {path};
-  argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
+Task::Task(std::string path, std::vector<std::string> arguments)
+    : path_(std::move(path)), arguments_(std::move(arguments)) {}
+
+Task::~Task() {
+  if (waited() == this) waited() = nullptr;
+}
+
+bool Task::launch() {
+  std::vector<std::string> argvStrings = {path_};
+  argvStrings.insert(argvStrings.end(), arguments_.begin(), arguments_.end());
   std::vector<char*> argv;
   for (std::string& arg : argvStrings) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  pid_t child = 0;
-  const int error = posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), environ);
-  if (error == ENOENT || error == ENOTDIR) return 127;
-  if (error != 0) return 126;
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  TerminationSignals::shared().restoreInheritedStateFor(attributes);
+  const int error = posix_spawn(&pid_, path_.c_str(), nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (error == 0) return true;
+  pid_ = -1;
+  status_ = error == ENOENT || error == ENOTDIR ? 127 : 126;
+  return false;
+}
 
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return 126;
-  }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return 126;
+int Task::waitUntilExit() {
+  if (status_ || pid_ < 0) return terminationStatus();
+  waited() = this;
+  GMainContext* context = RunLoop::main().context();
+  GSource* source = g_child_watch_source_new(pid_);
+  g_source_set_callback(source, G_SOURCE_FUNC(+[](GPid, gint status, gpointer self) {
+                          auto* task = static_cast<Task*>(self);
+                          if (WIFEXITED(status)) {
+                            task->status_ = WEXITSTATUS(status);
+                          } else if (WIFSIGNALED(status)) {
+                            task->status_ = 128 + WTERMSIG(status);
+                          } else {
+                            task->status_ = 126;
+                          }
+                        }),
+                        this, nullptr);
+  g_source_attach(source, context);
+  g_source_unref(source);
+  RunLoop::main().runUntil([this] { return status_.has_value(); });
+  waited() = nullptr;
+  return terminationStatus();
+}
+
+void Task::forward(const ReceivedSignal& signal) const {
+  if (pid_ < 0 || status_) return;
+  if (signal.toProcessGroup && getpgid(pid_) == getpgrp()) return;
+  kill(pid_, signal.number);
+}
+
+Task* Task::waitedFor() { return waited(); }
+
+int Task::launchAndWait(const std::string& path, const std::vector<std::string>& arguments) {
+  Task task(path, arguments);
+  if (!task.launch()) return task.terminationStatus();
+  return task.waitUntilExit();
 }
 
 }  // namespace platform

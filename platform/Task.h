@@ -1,18 +1,49 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "TerminationSignals.h"
 
 namespace platform {
 
 // A child process started from an executable file with an argument list: no shell, the same
-// environment, working folder and standard streams.
+// environment, working folder, standard streams and process group, and the signal mask and
+// dispositions this process inherited.
 class Task {
  public:
-  // Starts path with arguments (the child's argv[0] is path), waits until it exits and returns
-  // its exit status: 128 + N when signal N ended it, 127 when nothing is at path, 126 when
-  // something is there that cannot be run, as shells report them.
+  // path is run with arguments (the child's argv[0] is path).
+  Task(std::string path, std::vector<std::string> arguments);
+  ~Task();
+  Task(const Task&) = delete;
+  Task& operator=(const Task&) = delete;
+
+  // False when the file could not be started: terminationStatus() is then 127 when nothing is
+  // at path and 126 when what is there cannot be run, as shells report them.
+  bool launch();
+  // Runs the main loop until the child has exited, so that signals are handled meanwhile;
+  // returns terminationStatus().
+  int waitUntilExit();
+  // The exit status, 128 + N when signal N ended the child.
+  int terminationStatus() const { return status_.value_or(-1); }
+
+  // Passes a termination signal on to the child, unless the child already has it from the
+  // kernel, as with Ctrl-C at the terminal of a process group it shares.
+  void forward(const ReceivedSignal& signal) const;
+  // The task whose end the process is waiting for, if any.
+  static Task* waitedFor();
+
+  // launch() and waitUntilExit() in one.
   static int launchAndWait(const std::string& path, const std::vector<std::string>& arguments);
+
+ private:
+  std::string path_;
+  std::vector<std::string> arguments_;
+  pid_t pid_ = -1;
+  std::optional<int> status_;
 };
 
 }  // namespace platform

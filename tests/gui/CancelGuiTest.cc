@@ -1,29 +1,42 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "BackgroundRun.h"
 #include "E2eSandbox.h"
 #include "HttpServer.h"
 #include "Xvfb.h"
 
 namespace {
 
-// The real program on a real display, its runtime download stalled: a click on the progress
-// window's Cancel ends the list, the alert with message 0 follows, and its OK ends the run.
-TEST(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
+// The real program on a real display, its runtime download stalled.
+class CancelGui : public ::testing::Test {
+ protected:
+  CancelGui() : exe(box.makeBundle()), www(box.dir().make("www")), server(www) {
+    const std::string installer = testsupport::E2eSandbox::downloadPaths().first;
+    box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
+    box.dir().write("www" + installer + ".stall", "");
+    box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
+    box.setEnv("DISPLAY", xvfb.display());
+  }
+
   testsupport::Xvfb xvfb;
   testsupport::E2eSandbox box;
-  const std::string exe = box.makeBundle();
-  const std::string www = box.dir().make("www");
-  testsupport::HttpServer server(www);
-  const auto [installer, signature] = testsupport::E2eSandbox::downloadPaths();
-  box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
-  box.dir().write("www" + installer + ".stall", "");
-  box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
-  box.setEnv("DISPLAY", xvfb.display());
+  const std::string exe;
+  const std::string www;
+  testsupport::HttpServer server;
+};
+
+// A click on the progress window's Cancel ends the list, the alert with message 0 follows, and
+// its OK ends the run.
+TEST_F(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
   auto run = std::async(std::launch::async, [&] { return box.run(exe, {}); });
 
   const auto progress = xvfb.waitForWindow("Installing Sample", 20);
@@ -42,6 +55,23 @@ TEST(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
   bool cancelled = false;
   for (const auto& record : result.log) cancelled |= record.text == "Download cancelled";
   EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
+}
+
+// The same run with signals instead of clicks: Ctrl-C (SIGINT) while the window offers Cancel is
+// that Cancel, and SIGTERM while the alert waits ends the run at once, with no further message.
+TEST_F(CancelGui, CtrlCIsTheWindowsCancelAndTermEndsTheWaitingAlert) {
+  std::unique_ptr<testsupport::BackgroundRun> run = box.start(exe, {}, {});
+
+  ASSERT_TRUE(xvfb.waitForWindow("Installing Sample", 20)) << "no progress window";
+  run->signal(SIGINT);
+  ASSERT_TRUE(xvfb.waitForWindow("Install Sample", 20)) << "no alert after the Cancel";
+  run->signal(SIGTERM);
+  const testsupport::RunResult result = run->finish();
+  EXPECT_EQ(result.exitCode, 128 + SIGTERM);
+  const std::vector<std::string> log = testsupport::logTexts(result.log);
+  EXPECT_NE(std::find(log.begin(), log.end(), "Download cancelled"), log.end());
+  EXPECT_EQ(log.back(), "Bootstrapper end with exit code 143");
   EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
 }
 

@@ -151,6 +151,16 @@ TEST_F(DownloaderTest, AFailureEndsTheListUnlessFailuresAreIgnored) {
   done = run({"/files/installer"});
   EXPECT_TRUE(done.success);
   EXPECT_EQ(downloader_.lastError()->code, -1004) << "the last error is kept across lists";
+
+  // A transfer that cannot even be made (libcurl takes no address this long) ends the list at
+  // once, failures ignored or not: no report would ever come for it.
+  const std::string unusable = "http://127.0.0.1/" + std::string(9u << 20, 'a');
+  done = run({"/files/one.crl", unusable, "/files/three.crl"}, CRL_DOWNLOAD_NOTIFY_DONE, true);
+  EXPECT_FALSE(done.success);
+  EXPECT_EQ(done.files.size(), 1u);
+  EXPECT_EQ(log().back(), "Download failure: could not start download");
+  EXPECT_EQ(window_.events_.back(), "notified");
+  EXPECT_FALSE(window_.cancelEnabled_);
 }
 
 TEST_F(DownloaderTest, ANewListStartsAfreshWhileCleanupRemembersEveryList) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "BackgroundRun.h"
 #include "ScopedEnv.h"
 #include "libinstall/LibInstall.h"
 
@@ -75,13 +76,31 @@ void E2eSandbox::setEnv(const std::string& name, std::optional<std::string> valu
   env_[name] = std::move(value);
 }
 
-RunResult E2eSandbox::run(const std::string& executable, const std::vector<std::string>& args,
-                          const std::optional<std::string>& argv0) {
-  const std::string logPath = root() + "/syslog-" + std::to_string(++runs_) + ".txt";
+std::vector<std::string> E2eSandbox::environment(const std::string& logPath) const {
   std::vector<std::string> envStrings = {"MOORSTEP_SYSLOG_CAPTURE=" + logPath};
   for (const auto& [name, value] : env_) {
     if (value) envStrings.push_back(name + "=" + *value);
   }
+  return envStrings;
+}
+
+std::unique_ptr<BackgroundRun> E2eSandbox::start(const std::string& executable,
+                                                 const std::vector<std::string>& args,
+                                                 const StartOptions& options,
+                                                 const std::vector<std::string>& launcher) {
+  const std::string run = std::to_string(++runs_);
+  std::vector<std::string> argv = launcher;
+  argv.push_back(executable);
+  argv.insert(argv.end(), args.begin(), args.end());
+  const std::string logPath = root() + "/syslog-" + run + ".txt";
+  return std::make_unique<BackgroundRun>(std::move(argv), environment(logPath), root() + "/work",
+                                         logPath, root() + "/stderr-" + run + ".txt", options);
+}
+
+RunResult E2eSandbox::run(const std::string& executable, const std::vector<std::string>& args,
+                          const std::optional<std::string>& argv0) {
+  const std::string logPath = root() + "/syslog-" + std::to_string(++runs_) + ".txt";
+  std::vector<std::string> envStrings = environment(logPath);
   // With G_SPAWN_FILE_AND_ARGV_ZERO the first entry is the file to run and the second is the
   // program path that the child sees as its own.
   std::vector<std::string> argvStrings = {executable, argv0.value_or(executable)};

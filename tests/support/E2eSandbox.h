@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -10,6 +11,9 @@
 #include "TempDir.h"
 
 namespace testsupport {
+
+class BackgroundRun;
+struct StartOptions;
 
 struct RunResult {
   int exitCode = -1;
@@ -46,8 +50,17 @@ class E2eSandbox {
 
   RunResult run(const std::string& executable, const std::vector<std::string>& args,
                 const std::optional<std::string>& argv0 = std::nullopt);
+  // The same run in the background, for tests that act on it while it runs. launcher, when
+  // given, is a program (such as nohup) that runs the executable.
+  std::unique_ptr<BackgroundRun> start(const std::string& executable,
+                                       const std::vector<std::string>& args,
+                                       const StartOptions& options,
+                                       const std::vector<std::string>& launcher = {});
 
  private:
+  // The clean environment with the log capture going to logPath.
+  std::vector<std::string> environment(const std::string& logPath) const;
+
   TempDir dir_;
   std::map<std::string, std::optional<std::string>> env_;
   int runs_ = 0;

@@ -21,11 +21,14 @@ Routes (NAME is a file of the folder):
   /slow?bytes=N&chunks=C&interval=MS   N bytes in C pieces, MS milliseconds apart
   /type/TYPE/NAME              the file with that Content-Type (TYPE with "_" for "/")
   any other path                the file at that path under the folder, if there is one;
-                               with a file PATH.stall beside it, only its headers, then a stall
+                               with a file PATH.stall beside it, only its headers, then a stall;
+                               with a file PATH.hold beside it, its headers, then its body once
+                               PATH.hold has been removed
 Requests with an absolute URI are served the same way, as by a proxy.
 """
 import gzip
 import os
+import select
 import socket
 import sys
 import threading
@@ -110,6 +113,10 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             self.wait_for_close()
             return
+        if os.path.exists(path + ".hold"):
+            self.wfile.flush()
+            if not self.hold(path + ".hold"):
+                return
         self.wfile.flush()
         with open(path, "rb") as f:
             self.connection.sendfile(f)
@@ -204,6 +211,17 @@ class Handler(BaseHTTPRequestHandler):
         except OSError:
             pass
         self.close_connection = True
+
+    def hold(self, marker):
+        # Until the test removes the marker (True) or the client hangs up (False), bounded as a
+        # stall is.
+        deadline = time.monotonic() + STALL_SECONDS
+        while os.path.exists(marker) and time.monotonic() < deadline:
+            readable, _, _ = select.select([self.connection], [], [], 0.02)
+            if readable:
+                self.close_connection = True
+                return False
+        return True
 
     def route_slow(self, rest, query):
         total = int(query.get("bytes", ["1000"])[0])

@@ -7,8 +7,8 @@
 namespace platform::ui {
 
 // The dialog as text on standard error: the title, then the text with each link written as
-// "label <address>". It waits for Enter only when standard input is a terminal, so that
-// scripts and pipelines are never stuck on it.
+// "label <address>". It waits for Enter only when standard input and standard error are both
+// terminals, so that scripts, pipelines and redirected runs are never stuck on it.
 class TermErrorDialogWindow : public ErrorDialogWindow {
  public:
   explicit TermErrorDialogWindow(FILE* out = stderr, FILE* in = stdin) : out_(out), in_(in) {}
@@ -30,7 +30,8 @@ class TermErrorDialogWindow : public ErrorDialogWindow {
   std::function<void()> ok_;
 };
 
-// Waits for Enter on in when it is a terminal, after showing the button's title as a prompt.
+// When out and in are both terminals, shows the button's title as a prompt on out and waits for
+// Enter on in. The wait runs the main loop, so signals act on it at once.
 void waitForEnterIfInteractive(FILE* out, FILE* in, const std::string& buttonTitle);
 
 }  // namespace platform::ui

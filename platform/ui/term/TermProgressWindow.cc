@@ -1,13 +1,9 @@
 #include "TermProgressWindow.h"
 
-#include <glib-unix.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-
-#include "platform/RunLoop.h"
 
 namespace platform::ui {
 namespace {
@@ -44,11 +40,6 @@ void TermProgressWindow::makeKeyAndOrderFront() {
   if (!shown_) {
     shown_ = true;
     drawnPercent_ = -1;
-    GSource* source = g_unix_signal_source_new(SIGINT);
-    g_source_set_callback(source, &TermProgressWindow::onInterrupt, this, nullptr);
-    GMainContext* context = RunLoop::main().context();
-    interrupt_ = SourceId(context, g_source_attach(source, context));
-    g_source_unref(source);
   }
   draw();
 }
@@ -56,20 +47,10 @@ void TermProgressWindow::makeKeyAndOrderFront() {
 void TermProgressWindow::close() {
   if (!shown_) return;
   shown_ = false;
-  interrupt_.reset();
   if (terminal_) {
     std::fputs("\r\033[K", out_);
     std::fflush(out_);
   }
-}
-
-gboolean TermProgressWindow::onInterrupt(gpointer self) {
-  auto* window = static_cast<TermProgressWindow*>(self);
-  if (window->cancelEnabled_ && window->cancel_) {
-    auto cancel = window->cancel_;
-    cancel();  // closes the window, which removes this source
-  }
-  return G_SOURCE_CONTINUE;
 }
 
 void TermProgressWindow::draw() {
