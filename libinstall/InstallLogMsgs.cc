@@ -55,6 +55,10 @@ void logDownloadFailure(const char* reason) {
 
 void logDownloadCancel() { installLog(kSeverityNotice, "Download cancelled"); }
 
+void logNoPrivateDownloadFolder() {
+  installLog(kSeverityError, "No private download folder could be made");
+}
+
 void logSigValid(const char* kind) { installLog(kSeverityNotice, "%s signature verified", kind); }
 
 void logSigInvalid(const char* kind) {

@@ -18,6 +18,7 @@ void logDownloadDest(const char* path);
 void logDownloadSuccess();
 void logDownloadFailure(const char* reason);
 void logDownloadCancel();
+void logNoPrivateDownloadFolder();
 void logSigValid(const char* kind);
 void logSigInvalid(const char* kind);
 void logCouldNotLocateAppDir(const char* directory);
