@@ -255,6 +255,13 @@ void Bootstrapper::notifySignatureDone(const platform::Notification& notificatio
 void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier) {
   int code = valid ? 0 : qorv::kSignatureInvalid;
   if (verifier_.get() == signatureVerifier) verifier_.reset();
+  const std::optional<platform::UrlError> error =
+      downloader_ ? downloader_->lastError() : std::nullopt;
+  if (!valid && error && error->code == platform::kUrlErrorDataLengthExceedsMaximum) {
+    // A revocation list over its limit: the run ends as a download that failed.
+    cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
+    return;
+  }
   if (code == 0) {
     if (installerLaunchPath_ && markAsExecutable(*installerLaunchPath_)) {
       // The installer shares our terminal and our fate: signals act as usual again.

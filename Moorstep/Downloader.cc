@@ -210,7 +210,10 @@ void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlErr
   install::logDownloadFailure(error.localizedDescription.c_str());
   DebugTrace("Error: Download failed.  Error - %@ %@", error.localizedDescription,
              error.failingUrlString);
-  advance(ignoreFailures_, ignoreFailures_);
+  // A host that sends more than a file may hold is hostile, not missing: its list ends even
+  // when failures are ignored.
+  const bool goOn = ignoreFailures_ && error.code != platform::kUrlErrorDataLengthExceedsMaximum;
+  advance(goOn, goOn);
 }
 
 void Downloader::advance(bool goOn, bool success) {

@@ -195,6 +195,14 @@ void SignatureVerification::notifyDownloaderDone(const platform::Notification& n
 
 void SignatureVerification::handleDownloaderDone(bool success,
                                                  const std::vector<std::string>& files) {
+  const std::optional<platform::UrlError> error =
+      downloader_ ? downloader_->lastError() : std::nullopt;
+  if (!success && error && error->code == platform::kUrlErrorDataLengthExceedsMaximum) {
+    // Unlike a list that is missing, an oversized one ends the verification.
+    setErrorString("A certificate revocation list exceeds its size limit");
+    sendNotificationOfResult(false);
+    return;
+  }
   if (success && !files.empty()) {
     setCrlPaths(files);
   } else {
