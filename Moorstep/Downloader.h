@@ -60,6 +60,8 @@ class Downloader : public platform::UrlDownloadDelegate {
 
   // Tests shorten the time a transfer may go without receiving anything.
   void setIdleTimeout(std::chrono::milliseconds timeout) { transferOptions_.idleTimeout = timeout; }
+  // Tests shorten the window in which a transfer must bring its minimum of bytes.
+  void setRateWindow(std::chrono::milliseconds window) { transferOptions_.rateWindow = window; }
 
   std::int32_t currentUrlIndex() const { return currentUrlIndex_; }
   std::int64_t bytesReceived() const { return bytesReceived_; }
