@@ -26,6 +26,7 @@ bench: build
 	bench/download.sh $(BUILD_DIR)
 	bench/verify.sh $(BUILD_DIR)
 	bench/chain.sh $(BUILD_DIR)
+	bench/limits.sh $(BUILD_DIR)
 
 format:
 	git ls-files '*.cc' '*.h' '*.c' | xargs clang-format -i
