@@ -2,7 +2,8 @@
 # What a hostile host costs a run, measured on the real program and a local server:
 #   - peak memory of verifying a 1.5 GB "installer.p7" (one DER object that claims all of it);
 #   - how long a host that drips one byte every 5 s keeps a run alive (the rate window of 60 s);
-#   - that a steady 8 KiB/s for 70 s (a slow modem) is not cut off.
+#   - that a steady 8 KiB/s for 70 s (a slow modem) is not cut off (no signature is served, so
+#     that run ends with 11 after its "Download success").
 # Usage: bench/limits.sh [build-dir]. Takes about 80 s (the two transfers run side by side).
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
