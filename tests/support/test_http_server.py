@@ -25,6 +25,7 @@ Routes (NAME is a file of the folder):
   /endless                     a body without a length that never ends
   /declare?length=N            announces N bytes, then sends none
   /drip?interval=MS            announces 100 bytes, then sends one every MS milliseconds
+  /drip-headers?interval=MS    a status line, then one header line every MS milliseconds
   /paced/NAME?seconds=S        the file in ten pieces spread over S seconds
   /disposition/NAME?filename_hex=HEX  the same with the file name's bytes given in hex
   any other path                the file at that path under the folder, if there is one;
@@ -286,6 +287,18 @@ class Handler(BaseHTTPRequestHandler):
                 self.wfile.flush()
                 time.sleep(interval)
                 self.wfile.write(b"d")
+        except OSError:
+            pass
+
+    def route_drip_headers(self, rest, query):
+        interval = int(query["interval"][0]) / 1000.0
+        self.close_connection = True
+        try:
+            self.wfile.write(b"HTTP/1.1 200 OK\r\n")
+            for n in range(100):
+                self.wfile.flush()
+                time.sleep(interval)
+                self.wfile.write(b"X-Drip-%d: d\r\n" % n)
         except OSError:
             pass
 
