@@ -69,12 +69,15 @@ std::vector<std::string> PrivateFolder::parentCandidates() {
 
 std::optional<PrivateFolder> PrivateFolder::make() {
   const std::string tmp = temporaryDirectory();
+  std::optional<PrivateFolder> folder;
   for (const std::string& parent : parentCandidates()) {
-    if (parent != tmp && !makeOwnFolder(parent)) continue;
+    // Once there is a folder, a later parent is only swept, never made.
+    const bool usable = parent == tmp || (folder ? ownedPrivately(parent) : makeOwnFolder(parent));
+    if (!usable) continue;
     removeAbandoned(parent);
-    if (std::optional<PrivateFolder> folder = makeIn(parent)) return folder;
+    if (!folder) folder = makeIn(parent);
   }
-  return std::nullopt;
+  return folder;
 }
 
 std::optional<PrivateFolder> PrivateFolder::makeIn(const std::string& parent) {

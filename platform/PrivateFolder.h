@@ -12,8 +12,8 @@ namespace platform {
 // of a run that is still going.
 class PrivateFolder {
  public:
-  // Makes the folder in the first of parentCandidates() that can take one, after removing the
-  // folders that killed runs left in each of them. nullopt when no folder could be made.
+  // Makes the folder in the first of parentCandidates() that can take one, and removes the
+  // folders that killed runs left in any of them. nullopt when no folder could be made.
   static std::optional<PrivateFolder> make();
   // $TMPDIR (default /tmp) unless that filesystem is mounted noexec, then
   // $XDG_CACHE_HOME/moorstep (default ~/.cache/moorstep). Never the home folder itself.

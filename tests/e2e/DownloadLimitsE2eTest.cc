@@ -157,20 +157,30 @@ TEST_F(DownloadLimits, ANoexecTemporaryFolderSendsDownloadsToTheCache) {
 
 TEST_F(DownloadLimits, AKilledRunLeavesItsFolderAndTheNextRunRemovesIt) {
   box_.dir().write("www" + installerPath_ + ".stall", "");
-  auto run = std::async(std::launch::async, [&] { return box_.run(exe_, {}); });
-  waitForRequest(installerPath_);
-  platform::Task::launchAndWait("/usr/bin/pkill",
-                                {"-KILL", "-f", box_.root() + "/Install Sample.app"});
-  ASSERT_EQ(run.wait_for(20s), std::future_status::ready);
-  EXPECT_EQ(run.get().exitCode, 128 + SIGKILL);
-  const Strings left = entries(box_.tmpDir());
-  ASSERT_EQ(left.size(), 1u);
-  EXPECT_TRUE(left[0].starts_with("moorstep-")) << left[0];
+  const std::string cache = box_.root() + "/home/.cache/moorstep";
+  // One killed run with a folder in the temporary folder, one with a folder in the cache.
+  for (const std::string& tmp : {box_.tmpDir(), std::string("/nonexistent")}) {
+    box_.setEnv("TMPDIR", tmp);
+    const std::size_t before = requestsFor(installerPath_);
+    auto run = std::async(std::launch::async, [&] { return box_.run(exe_, {}); });
+    waitForRequest(installerPath_, before + 1);
+    platform::Task::launchAndWait("/usr/bin/pkill",
+                                  {"-KILL", "-f", box_.root() + "/Install Sample.app"});
+    ASSERT_EQ(run.wait_for(20s), std::future_status::ready);
+    EXPECT_EQ(run.get().exitCode, 128 + SIGKILL);
+  }
+  for (const std::string& folder : {box_.tmpDir(), cache}) {
+    const Strings left = entries(folder);
+    ASSERT_EQ(left.size(), 1u) << folder;
+    EXPECT_TRUE(left[0].starts_with("moorstep-")) << left[0];
+  }
 
   fs::remove(www_ + installerPath_ + ".stall");
+  box_.setEnv("TMPDIR", box_.tmpDir());
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+  EXPECT_TRUE(fs::is_empty(cache));
 }
 
 TEST_F(DownloadLimits, TwoRunsAtOnceBothSucceedInOneTemporaryFolder) {
