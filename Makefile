@@ -27,6 +27,7 @@ bench: build
 	bench/verify.sh $(BUILD_DIR)
 	bench/chain.sh $(BUILD_DIR)
 	bench/crl.sh $(BUILD_DIR)
+	bench/limits.sh $(BUILD_DIR)
 
 format:
 	git ls-files '*.cc' '*.h' '*.c' | xargs clang-format -i

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Downloader.h"
 #include "Moorstep/ErrorDialogController.h"
 #include "Moorstep/LocalizedStrings.h"
@@ -149,6 +150,7 @@ void Bootstrapper::decideInstall(qorv::ParamChecker& checker, const std::string&
     return;
   }
   downloader_->setUrlStrings({installerUrl, signatureUrl});
+  downloader_->setMaxBytes({kMaxInstallerBytes, kMaxSignatureBytes});
   downloader_->setSilent(silent);
   downloader_->setLocalizedCancel(message(kMsgCancel));
   downloader_->setLocalizedPleaseWait(message(kMsgPleaseWait));

@@ -1,7 +1,6 @@
 #include "Moorstep/Downloader.h"
 
-#include <stdlib.h>
-
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -9,7 +8,6 @@
 #include "Moorstep/Notifications.h"
 #include "libinstall/InstallLogMsgs.h"
 #include "platform/NotificationQueue.h"
-#include "platform/SearchPaths.h"
 
 namespace moorstep {
 namespace fs = std::filesystem;
@@ -29,6 +27,7 @@ Downloader::~Downloader() = default;
 
 void Downloader::setUrlStrings(std::vector<std::string> urlStrings) {
   urlStrings_ = std::move(urlStrings);
+  maxBytes_.clear();
   currentUrlIndex_ = 0;
   resultPaths_.clear();
 }
@@ -83,8 +82,13 @@ void Downloader::startDownload(const std::string& notificationName) {
     kind = "crl";
   }
   if (kind) install::logDownloadBegin(kind, urlString.c_str());
+  platform::UrlDownload::Options options = transferOptions_;
+  if (!maxBytes_.empty()) {
+    options.maxBytes = maxBytes_[std::min<std::size_t>(static_cast<std::size_t>(currentUrlIndex_),
+                                                       maxBytes_.size() - 1)];
+  }
   urlDownload_.reset();
-  urlDownload_ = platform::UrlDownload::start(urlString, *this, transferOptions_);
+  urlDownload_ = platform::UrlDownload::start(urlString, *this, options);
   if (!urlDownload_) {
     failToStart();
     return;
@@ -116,10 +120,9 @@ void Downloader::cleanupTempFiles() {
     fs::remove(path, ignored);
   }
   cleanupPaths_.clear();
-  if (!privateFolder_.empty()) {
-    std::error_code ignored;
-    fs::remove_all(privateFolder_, ignored);
-    privateFolder_.clear();
+  if (privateFolder_) {
+    privateFolder_->remove();
+    privateFolder_.reset();
   }
 }
 
@@ -147,14 +150,11 @@ void Downloader::resetProgress() {
   setValueForCurrentProgressPercent(0.0);
 }
 
-std::string Downloader::temporaryFolder() {
+const platform::PrivateFolder* Downloader::privateFolder() {
   // The platform's temporary folder is shared by every user, so the downloads get a folder of
-  // their own inside it that nobody else can enter.
-  if (privateFolder_.empty()) {
-    std::string pattern = platform::temporaryDirectory() + "/moorstep-XXXXXX";
-    if (mkdtemp(pattern.data())) privateFolder_ = pattern;
-  }
-  return privateFolder_.empty() ? platform::homeDirectory() : privateFolder_;
+  // their own that nobody else can enter.
+  if (!privateFolder_) privateFolder_ = platform::PrivateFolder::make();
+  return privateFolder_ ? &*privateFolder_ : nullptr;
 }
 
 void Downloader::willSendRequest(platform::UrlDownload&, const std::string& newUrl) {
@@ -176,7 +176,14 @@ bool Downloader::shouldDecodeSourceDataOfMIMEType(platform::UrlDownload&,
 
 void Downloader::decideDestinationWithSuggestedFilename(platform::UrlDownload& download,
                                                         const std::string& filename) {
-  const std::string path = (fs::path(temporaryFolder()) / filename).string();
+  const platform::PrivateFolder* folder = privateFolder();
+  if (!folder) {
+    // Anywhere else, files named by the server could land among the user's own: the transfer
+    // fails for want of a destination.
+    install::logNoPrivateDownloadFolder();
+    return;
+  }
+  const std::string path = (fs::path(folder->path()) / filename).string();
   install::logDownloadDest(path.c_str());
   download.setDestination(path, false);
 }
@@ -211,7 +218,10 @@ void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlErr
   install::logDownloadFailure(error.localizedDescription.c_str());
   DebugTrace("Error: Download failed.  Error - %@ %@", error.localizedDescription,
              error.failingUrlString);
-  advance(ignoreFailures_, ignoreFailures_);
+  // A host that sends more than a file may hold is hostile, not missing: its list ends even
+  // when failures are ignored.
+  const bool goOn = ignoreFailures_ && error.code != platform::kUrlErrorDataLengthExceedsMaximum;
+  advance(goOn, goOn);
 }
 
 void Downloader::advance(bool goOn, bool success) {

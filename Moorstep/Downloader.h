@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/PrivateFolder.h"
 #include "platform/UrlDownload.h"
 #include "platform/UrlDownloadDelegate.h"
 #include "platform/ui/ProgressWindow.h"
@@ -23,7 +24,11 @@ class Downloader : public platform::UrlDownloadDelegate {
   Downloader(const Downloader&) = delete;
   Downloader& operator=(const Downloader&) = delete;
 
+  // A new list; its limits are gone until setMaxBytes gives new ones.
   void setUrlStrings(std::vector<std::string> urlStrings);
+  // The most each file of the list may hold: the first value for the first URL and so on, the
+  // last value for every URL after it.
+  void setMaxBytes(std::vector<std::uint64_t> maxBytes) { maxBytes_ = std::move(maxBytes); }
   const std::vector<std::string>& urlStrings() const { return urlStrings_; }
   void setRuntimeArgs(const std::optional<std::vector<std::string>>& args);
   const std::vector<std::string>& runtimeArgs() const { return runtimeArgs_; }
@@ -57,6 +62,8 @@ class Downloader : public platform::UrlDownloadDelegate {
 
   // Tests shorten the time a transfer may go without receiving anything.
   void setIdleTimeout(std::chrono::milliseconds timeout) { transferOptions_.idleTimeout = timeout; }
+  // Tests shorten the window in which a transfer must bring its minimum of bytes.
+  void setRateWindow(std::chrono::milliseconds window) { transferOptions_.rateWindow = window; }
 
   std::int32_t currentUrlIndex() const { return currentUrlIndex_; }
   std::int64_t bytesReceived() const { return bytesReceived_; }
@@ -83,7 +90,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   void advance(bool goOn, bool success);
   // No transfer could be made: the list ends at once with failure, skipped or not.
   void failToStart();
-  std::string temporaryFolder();
+  // The run's private folder, made on first use; nullptr when none can be made.
+  const platform::PrivateFolder* privateFolder();
 
   std::int64_t bytesReceived_ = 0;
   std::int64_t expectedBytes_ = 0;
@@ -104,7 +112,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   std::string localizedCancel_;
 
   bool listRunning_ = false;
-  std::string privateFolder_;
+  std::optional<platform::PrivateFolder> privateFolder_;
+  std::vector<std::uint64_t> maxBytes_;
   platform::UrlDownload::Options transferOptions_;
 };
 

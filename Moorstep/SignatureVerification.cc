@@ -6,10 +6,13 @@
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <set>
 
 #include "Moorstep/DebugTrace.h"
+#include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Downloader.h"
 #include "Moorstep/Notifications.h"
 #include "Moorstep/ZelRootCert.h"
@@ -39,13 +42,22 @@ constexpr ExpectedName kExpectedNames[] = {
     {NID_organizationalUnitName, "Kavex Trust Services"},
 };
 
-// An object of a file in DER form, else in PEM form; null when the file is neither (or cannot be
-// opened, which *opened tells).
+// The parsers read a file whole into memory: one over its limit is refused before that.
+bool fitsIn(BIO* file, std::uint64_t maxBytes) {
+  FILE* stream = nullptr;
+  struct stat status {};
+  return BIO_get_fp(file, &stream) == 1 && stream && ::fstat(fileno(stream), &status) == 0 &&
+         static_cast<std::uint64_t>(status.st_size) <= maxBytes;
+}
+
+// An object of a file in DER form, else in PEM form; null when the file is neither, is larger than
+// maxBytes, or cannot be opened (which *opened tells).
 template <typename Owner, typename Der, typename Pem>
-Owner readDerThenPem(const std::string& path, Der readDer, Pem readPem, bool* opened) {
+Owner readDerThenPem(const std::string& path, Der readDer, Pem readPem, bool* opened,
+                     std::uint64_t maxBytes) {
   platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
   *opened = static_cast<bool>(file);
-  if (!file) return nullptr;
+  if (!file || !fitsIn(file.get(), maxBytes)) return nullptr;
   Owner object(readDer(file.get(), nullptr));
   if (!object && BIO_reset(file.get()) == 0) {
     object.reset(readPem(file.get(), nullptr, nullptr, nullptr));
@@ -224,6 +236,7 @@ bool SignatureVerification::startFetchingCrlsOnSignature() {
     return true;
   }
   downloader_->setUrlStrings(std::move(urls));
+  downloader_->setMaxBytes({kMaxCrlBytes});
   downloader_->setIgnoreFailures(true);
   downloader_->startDownload(CRL_DOWNLOAD_NOTIFY_DONE);
   return true;
@@ -237,10 +250,14 @@ void SignatureVerification::notifyDownloaderDone(const platform::Notification& n
 
 void SignatureVerification::handleDownloaderDone(bool success,
                                                  const std::vector<std::string>& files) {
-  // With failures skipped, only a Cancel (or a transfer that could not start) ends the list
-  // without success. The user asked to stop: the install must not go on without this check.
+  // With failures skipped, only a Cancel, a transfer that could not start or a list over its
+  // size limit ends the list without success. The install must not go on without this check.
   if (!success) {
-    setErrorString("The revocation-list download was cancelled");
+    const std::optional<platform::UrlError> error =
+        downloader_ ? downloader_->lastError() : std::nullopt;
+    setErrorString(error && error->code == platform::kUrlErrorDataLengthExceedsMaximum
+                       ? "A certificate revocation list exceeds its size limit"
+                       : "The revocation-list download was cancelled");
     sendNotificationOfResult(false, true);
     return;
   }
@@ -322,8 +339,8 @@ bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_ST
 
 platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path) {
   bool opened = false;
-  auto crl =
-      readDerThenPem<platform::X509CrlPtr>(path, d2i_X509_CRL_bio, PEM_read_bio_X509_CRL, &opened);
+  auto crl = readDerThenPem<platform::X509CrlPtr>(path, d2i_X509_CRL_bio, PEM_read_bio_X509_CRL,
+                                                  &opened, kMaxCrlBytes);
   if (!opened) {
     DebugTrace("Warning: Unable to create BIO for CRL at %@", path);
   } else if (!crl) {
@@ -334,8 +351,9 @@ platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& p
 
 platform::X509Ptr SignatureVerification::readCertificateFromPath(const std::string& path) {
   bool opened = false;
-  auto certificate =
-      readDerThenPem<platform::X509Ptr>(path, d2i_X509_bio, PEM_read_bio_X509, &opened);
+  // A certificate is never larger than a signature that carries it.
+  auto certificate = readDerThenPem<platform::X509Ptr>(path, d2i_X509_bio, PEM_read_bio_X509,
+                                                       &opened, kMaxSignatureBytes);
   if (!opened) {
     setErrorString("Unable to create BIO for " + path);
   } else if (!certificate) {
@@ -360,6 +378,8 @@ platform::Pkcs7Ptr SignatureVerification::readPkcs7() {
   platform::BioPtr file(BIO_new_file(signaturePath_.c_str(), "rb"));
   if (!file) {
     message = "Unable to read signature " + signaturePath_;
+  } else if (!fitsIn(file.get(), kMaxSignatureBytes)) {
+    message = "Error reading PKCS7 code signature";
   } else if (pkcs7.reset(d2i_PKCS7_bio(file.get(), nullptr)); !pkcs7) {
     message = "Error reading PKCS7 code signature";
   } else if (platform::X509Ptr signer = getSignerCertificate(pkcs7.get()); !signer) {

@@ -1,13 +1,18 @@
 #include "libinstall/InstallLogMsgs.h"
 
 #include "libinstall/LibInstall.h"
+#include "libinstall/LogText.h"
 
 namespace install {
+namespace {
+// Arguments that carry text from the network, the environment or the disk go through here.
+std::string outside(const char* text) { return escapeLogText(text ? text : "(null)"); }
+}  // namespace
 
 void logApplicationBegin(const char* program, const char* version, const char* system,
                          const char* processor) {
-  installLog(kSeverityNotice, "%s begin with version %s on %s %s", program, version, system,
-             processor);
+  installLog(kSeverityNotice, "%s begin with version %s on %s %s", program,
+             outside(version).c_str(), system, processor);
 }
 
 void logApplicationEnd(bool succeeded, const char* program, int exitCode) {
@@ -17,7 +22,7 @@ void logApplicationEnd(bool succeeded, const char* program, int exitCode) {
 
 void logRuntimeInstalled(int major, int minor, int bugfix, int build, const char* location) {
   installLog(kSeverityNotice, "Installed runtime (%d.%d.%d.%d) located at %s", major, minor, bugfix,
-             build, location);
+             build, outside(location).c_str());
 }
 
 void logRuntimeNotInstalled() { installLog(kSeverityNotice, "No installed runtime detected"); }
@@ -28,7 +33,8 @@ void logImmediateUpdateDisabled() {
 }
 
 void logSubprocessBegin(const char* commandLine) {
-  installLog(kSeverityNotice, "Launching subprocess with commandline %s", commandLine);
+  installLog(kSeverityNotice, "Launching subprocess with commandline %s",
+             outside(commandLine).c_str());
 }
 
 void logSubprocessSuccess(const char* name) {
@@ -40,20 +46,24 @@ void logSubprocessFailure(const char* name, int status) {
 }
 
 void logDownloadBegin(const char* kind, const char* url) {
-  installLog(kSeverityNotice, "Begin %s download from %s", kind, url);
+  installLog(kSeverityNotice, "Begin %s download from %s", kind, outside(url).c_str());
 }
 
 void logDownloadDest(const char* path) {
-  installLog(kSeverityNotice, "Download destination is %s", path);
+  installLog(kSeverityNotice, "Download destination is %s", outside(path).c_str());
 }
 
 void logDownloadSuccess() { installLog(kSeverityNotice, "Download success"); }
 
 void logDownloadFailure(const char* reason) {
-  installLog(kSeverityError, "Download failure: %s", reason);
+  installLog(kSeverityError, "Download failure: %s", outside(reason).c_str());
 }
 
 void logDownloadCancel() { installLog(kSeverityNotice, "Download cancelled"); }
+
+void logNoPrivateDownloadFolder() {
+  installLog(kSeverityError, "No private download folder could be made");
+}
 
 void logSigValid(const char* kind) { installLog(kSeverityNotice, "%s signature verified", kind); }
 
@@ -66,7 +76,8 @@ void logSigInvalidReason(const char* reason) {
 }
 
 void logCouldNotLocateAppDir(const char* directory) {
-  installLog(kSeverityError, "Could not locate native install directory (\"%s\")", directory);
+  installLog(kSeverityError, "Could not locate native install directory (\"%s\")",
+             outside(directory).c_str());
 }
 
 void logMissingAllowDownloadFlag() {

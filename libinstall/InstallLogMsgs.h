@@ -18,6 +18,7 @@ void logDownloadDest(const char* path);
 void logDownloadSuccess();
 void logDownloadFailure(const char* reason);
 void logDownloadCancel();
+void logNoPrivateDownloadFolder();
 void logSigValid(const char* kind);
 void logSigInvalid(const char* kind);
 // Follows logSigInvalid with the verifier's reason for the refusal.

@@ -1,6 +1,7 @@
 #include "UrlDownload.h"
 
 #include <glib-unix.h>
+#include <sys/statvfs.h>
 
 #include <algorithm>
 #include <cctype>
@@ -74,6 +75,16 @@ bool isHttpUrl(const std::string& url) {
   return scheme == "http" || scheme == "https";
 }
 
+// Whether the filesystem of path's folder has room for length more bytes.
+bool hasRoomFor(const std::string& path, std::uint64_t length) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  struct statvfs info {};
+  // Where the question cannot be answered, creating and writing the file will tell.
+  if (::statvfs(folder.c_str(), &info) != 0) return true;
+  return length / info.f_frsize < info.f_bavail;
+}
+
 std::string resolveUrl(const std::string& base, const std::string& relative) {
   std::unique_ptr<CURLU, FreeWith<curl_url_cleanup>> url(curl_url());
   if (!url || curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
@@ -141,6 +152,9 @@ bool UrlDownload::begin() {
   attached_ = true;
   lastActivity_ = g_get_monotonic_time();
   armIdleCheck(options_.idleTimeout);
+  const auto slice = std::max<long long>(options_.rateWindow.count() / kRateSlices, 1);
+  rateCheck_ =
+      addSource(g_timeout_source_new(static_cast<guint>(slice)), &UrlDownload::onRateCheck);
   return true;
 }
 
@@ -219,7 +233,7 @@ void UrlDownload::drainCompleted() {
 
 std::size_t UrlDownload::onHeader(char* data, std::size_t size, std::size_t count, void* self) {
   auto* download = static_cast<UrlDownload*>(self);
-  download->lastActivity_ = g_get_monotonic_time();
+  download->arrived(size * count);
   return download->headerLine(std::string_view(data, size * count)) ? size * count : 0;
 }
 
@@ -278,6 +292,12 @@ bool UrlDownload::responseArrived(long status) {
       length >= 0) {
     response.expectedContentLength = length;
   }
+  declaredLength_ = response.expectedContentLength;
+  // Refused before the destination exists: nothing is written for a body that is too large.
+  if (declaredLength_ > 0 && static_cast<std::uint64_t>(declaredLength_) > options_.maxBytes) {
+    error_ = UrlError::make(kUrlErrorDataLengthExceedsMaximum, response.url);
+    return false;
+  }
   const char* type = nullptr;
   if (curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
     const std::string_view full(type);
@@ -303,13 +323,17 @@ bool UrlDownload::responseArrived(long status) {
 }
 
 void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
+  if (declaredLength_ > 0 && !hasRoomFor(path, static_cast<std::uint64_t>(declaredLength_))) {
+    error_ = UrlError::make(kUrlErrorCannotCreateFile, effectiveUrl());
+    return;
+  }
   file_ = DestinationFile::create(path, allowOverwrite);
   if (!file_) error_ = UrlError::make(kUrlErrorCannotCreateFile, effectiveUrl());
 }
 
 std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count, void* self) {
   auto* download = static_cast<UrlDownload*>(self);
-  download->lastActivity_ = g_get_monotonic_time();
+  download->arrived(size * count);
   return download->store(data, size * count) ? size * count : 0;
 }
 
@@ -317,20 +341,35 @@ bool UrlDownload::store(const char* data, std::size_t length) {
   if (cancelled_ || !file_ || error_) return false;
   if (decoder_) {
     const GzipDecoder::Status status = decoder_->decode(
-        data, length, [this](const char* out, std::size_t n) { return file_->write(out, n); });
-    if (status != GzipDecoder::Status::kOk) {
-      error_ =
-          UrlError::make(status == GzipDecoder::Status::kCorrupt ? kUrlErrorDecodingFailedMidStream
-                                                                 : kUrlErrorCannotWriteToFile,
-                         effectiveUrl());
-      return false;
+        data, length, [this](const char* out, std::size_t n) { return write(out, n); });
+    if (status == GzipDecoder::Status::kCorrupt) {
+      error_ = UrlError::make(kUrlErrorDecodingFailedMidStream, effectiveUrl());
     }
-  } else if (!file_->write(data, length)) {
-    error_ = UrlError::make(kUrlErrorCannotWriteToFile, effectiveUrl());
+    if (status != GzipDecoder::Status::kOk) return false;
+  } else if (!write(data, length)) {
     return false;
   }
   delegate_.didReceiveDataOfLength(*this, length);
   return !cancelled_;
+}
+
+bool UrlDownload::write(const char* data, std::size_t length) {
+  // Counted after decoding, so a small compressed body cannot fill the disk.
+  if (length > options_.maxBytes - written_) {
+    error_ = UrlError::make(kUrlErrorDataLengthExceedsMaximum, effectiveUrl());
+    return false;
+  }
+  if (!file_->write(data, length)) {
+    error_ = UrlError::make(kUrlErrorCannotWriteToFile, effectiveUrl());
+    return false;
+  }
+  written_ += length;
+  return true;
+}
+
+void UrlDownload::arrived(std::size_t length) {
+  lastActivity_ = g_get_monotonic_time();
+  sliceBytes_[slice_] += length;
 }
 
 void UrlDownload::complete(CURLcode result) {
@@ -384,6 +423,21 @@ gboolean UrlDownload::onIdleCheck(gpointer self) {
   return G_SOURCE_REMOVE;
 }
 
+gboolean UrlDownload::onRateCheck(gpointer self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  std::uint64_t inWindow = 0;
+  for (std::uint64_t bytes : download->sliceBytes_) inWindow += bytes;
+  // The window is checked at the end of every slice, once a whole window has passed.
+  if (++download->slicesDone_ >= kRateSlices && inWindow < download->options_.minBytesPerWindow) {
+    download->rateCheck_.release();
+    download->abortWith(kUrlErrorTimedOut);
+    return G_SOURCE_REMOVE;
+  }
+  download->slice_ = (download->slice_ + 1) % kRateSlices;
+  download->sliceBytes_[download->slice_] = 0;
+  return G_SOURCE_CONTINUE;
+}
+
 void UrlDownload::abortWith(int code) {
   if (!error_) error_ = UrlError::make(code, effectiveUrl());
   complete(CURLE_ABORTED_BY_CALLBACK);
@@ -400,6 +454,7 @@ void UrlDownload::cancel() {
 
 void UrlDownload::stopTransfer() {
   idleCheck_.reset();
+  rateCheck_.reset();
   if (attached_) {
     attached_ = false;
     curl_multi_remove_handle(multi_.get(), easy_.get());

@@ -3,7 +3,10 @@
 #include <curl/curl.h>
 #include <glib.h>
 
+#include <array>
 #include <chrono>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,11 +22,19 @@ namespace platform {
 // One HTTP transfer into a file, driven by the run loop through libcurl's socket and timer
 // callbacks: no thread, no polling. Redirects are followed (http and https only, at most 16),
 // Content-Encoding is undone, an HTTP error status fails the transfer, and a transfer that
-// receives nothing for the idle time-out fails with kUrlErrorTimedOut.
+// receives nothing for the idle time-out, or too little for the rate window, fails with
+// kUrlErrorTimedOut. What a hostile host sends is bounded by the options' limits.
 class UrlDownload {
  public:
   struct Options {
     std::chrono::milliseconds idleTimeout{std::chrono::seconds(30)};
+    // The most the file may hold, counted after decoding: a declared length above it fails the
+    // transfer before the destination is created, and no byte past it is written.
+    std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max();
+    // A transfer that brings fewer bytes than this (headers included) in a window of
+    // rateWindow fails as timed out, however regularly the bytes come.
+    std::uint64_t minBytesPerWindow = 1024;
+    std::chrono::milliseconds rateWindow{std::chrono::seconds(60)};
   };
 
   // Starts at once; the reports come later, from the loop. nullptr when no transfer could be
@@ -50,6 +61,7 @@ class UrlDownload {
   static gboolean onSocketReady(gint fd, GIOCondition condition, gpointer self);
   static gboolean onCurlTimeout(gpointer self);
   static gboolean onIdleCheck(gpointer self);
+  static gboolean onRateCheck(gpointer self);
   static gboolean onReport(gpointer self);
 
   void act(curl_socket_t fd, int events);
@@ -59,6 +71,8 @@ class UrlDownload {
   bool responseArrived(long status);
   void reportRedirect();
   bool store(const char* data, std::size_t length);
+  bool write(const char* data, std::size_t length);
+  void arrived(std::size_t length);
   void complete(CURLcode result);
   void abortWith(int code);
   void stopTransfer();
@@ -75,11 +89,19 @@ class UrlDownload {
   std::map<curl_socket_t, SourceId> watches_;
   SourceId curlTimer_;
   SourceId idleCheck_;
+  // The bytes of the last few slices of the rate window, the current slice last touched.
+  static constexpr std::size_t kRateSlices = 6;
+  std::array<std::uint64_t, kRateSlices> sliceBytes_{};
+  std::size_t slice_ = 0;
+  std::size_t slicesDone_ = 0;
+  SourceId rateCheck_;
   SourceId report_;
   gint64 lastActivity_ = 0;
   std::string contentDisposition_;
   std::string location_;
   bool contentEncoded_ = false;
+  std::int64_t declaredLength_ = -1;
+  std::uint64_t written_ = 0;
   std::optional<DestinationFile> file_;
   std::unique_ptr<GzipDecoder> decoder_;
   std::optional<UrlError> error_;

@@ -20,6 +20,8 @@ const char* describe(int code) {
       return "bad server response";
     case kUrlErrorFileDoesNotExist:
       return "The requested URL was not found on this server.";
+    case kUrlErrorDataLengthExceedsMaximum:
+      return "resource exceeds maximum size";
     case kUrlErrorSecureConnectionFailed:
       return "An SSL error has occurred and a secure connection to the server cannot be made.";
     case kUrlErrorCannotCreateFile:

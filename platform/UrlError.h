@@ -17,6 +17,7 @@ enum UrlErrorCode : int {
   kUrlErrorHTTPTooManyRedirects = -1007,
   kUrlErrorBadServerResponse = -1011,
   kUrlErrorFileDoesNotExist = -1100,
+  kUrlErrorDataLengthExceedsMaximum = -1103,
   kUrlErrorSecureConnectionFailed = -1200,
   kUrlErrorCannotCreateFile = -3000,
   kUrlErrorCannotOpenFile = -3001,

@@ -71,11 +71,12 @@ class DownloaderTest : public ::testing::Test {
   }
 
   Done run(const Strings& paths, const std::string& name = INSTALLER_DOWNLOAD_NOTIFY_DONE,
-           bool ignoreFailures = false) {
+           bool ignoreFailures = false, std::vector<std::uint64_t> maxBytes = {}) {
     Strings urls;
     for (const auto& p : paths) urls.push_back(p.starts_with("/") ? server_.url(p) : p);
     const std::size_t before = done_.size();
     downloader_.setUrlStrings(urls);
+    downloader_.setMaxBytes(std::move(maxBytes));
     downloader_.setIgnoreFailures(ignoreFailures);
     downloader_.startDownload(name);
     EXPECT_TRUE(platform::RunLoop::main().runUntil([&] { return done_.size() > before; }, 30s));
@@ -228,7 +229,9 @@ TEST_F(DownloaderTest, RefusedAddressesAndBrokenTransfers) {
     EXPECT_EQ(downloader_.lastError()->code, c.code);
     for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file)) << file;
   }
-  EXPECT_TRUE(fs::is_empty(fs::path(tmp_.path()) / fs::directory_iterator(tmp_.path())->path()));
+  const fs::path folder = fs::directory_iterator(tmp_.path())->path();
+  EXPECT_EQ(fs::directory_iterator(folder)->path().filename(), "lock") << "the run's lock only";
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 
   Done done = run({"/no-length/installer", "/extra/installer.p7"}, "Other");
   EXPECT_TRUE(done.success);
@@ -271,6 +274,57 @@ TEST_F(DownloaderTest, TheIdleTimeOutEndsAStallButNotASlowTransfer) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 6s);
     for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file));
   }
+}
+
+TEST_F(DownloaderTest, TooFewBytesInAWindowTimeOutHoweverRegularlyTheyCome) {
+  downloader_.setIdleTimeout(1000ms);
+  downloader_.setRateWindow(1200ms);
+  Done done = run({"/slow?bytes=50000&chunks=7&interval=250"}, "Other");
+  EXPECT_TRUE(done.success) << "a slow but steady transfer";
+  for (const char* drip : {"/drip?interval=300", "/drip-headers?interval=300"}) {
+    SCOPED_TRACE(drip);
+    const auto started = std::chrono::steady_clock::now();
+    done = run({drip}, "Other");
+    EXPECT_FALSE(done.success) << "a piece every 300 ms never trips the idle time-out";
+    EXPECT_EQ(downloader_.lastError()->code, -1001);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file));
+  }
+}
+
+// Each URL of a list has its limit; a file over it, declared or decoded, is refused before a
+// byte past the limit is written.
+TEST_F(DownloaderTest, SizeLimitsPerUrlAndFreeSpace) {
+  Done done = run({"/files/installer", "/files/installer.p7"}, INSTALLER_DOWNLOAD_NOTIFY_DONE,
+                  false, {100000, 2000});
+  EXPECT_TRUE(done.success) << "files of exactly their limit";
+  const struct {
+    std::string path;
+    std::uint64_t limit;
+    int code;
+    bool created;
+  } cases[] = {
+      {"/files/installer", 99999, -1103, false},
+      {"/no-length/installer", 99999, -1103, true},
+      {"/gzip-type/installer", 99999, -1103, true},
+      {"/gzip-encoding/installer", 99999, -1103, true},
+      {"/declare?length=1152921504606846976", UINT64_MAX, -3000, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    done = run({c.path}, "Other", false, {c.limit});
+    EXPECT_FALSE(done.success);
+    EXPECT_EQ(downloader_.lastError()->code, c.code);
+    EXPECT_EQ(done.files.size(), c.created ? 1u : 0u);
+    for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file));
+  }
+  EXPECT_EQ(downloader_.lastError()->localizedDescription, "cannot create file");
+
+  done = run({"/files/one.crl", "/endless", "/files/three.crl"}, CRL_DOWNLOAD_NOTIFY_DONE, true,
+             {600});
+  EXPECT_FALSE(done.success) << "an oversized file ends even a list that ignores failures";
+  EXPECT_EQ(downloader_.lastError()->localizedDescription, "resource exceeds maximum size");
+  EXPECT_EQ(served().back(), "/endless");
 }
 
 TEST_F(DownloaderTest, CancelDuringTheSecondTransferEndsTheListOnce) {

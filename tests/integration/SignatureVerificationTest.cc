@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "Moorstep/Notifications.h"
 #include "Moorstep/SignatureVerification.h"
+#include "TempDir.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
 
@@ -225,6 +227,7 @@ TEST(SignatureVerificationState, TheResultArrivesFromTheLoopOnceWithTheVerifierA
 }  // namespace
 
 namespace {
+namespace fs = std::filesystem;
 using moorstep::SignatureVerification;
 
 // The revocation check on its own, after a real phase one has captured the chain.
@@ -311,6 +314,27 @@ TEST_F(Revocation, ListsAreReadAsDerThenPem) {
   EXPECT_TRUE(verifier_.readCertificateFromPath(pki("good.pem")));
   EXPECT_FALSE(verifier_.readCertificateFromPath(pki("data.bin")));
   EXPECT_EQ(verifier_.errorString(), "Unable to parse certificate from " + pki("data.bin"));
+}
+
+// A file over its limit is refused before it is read, even when what it starts with would parse:
+// the parsers read a file whole into memory.
+TEST_F(Revocation, FilesOverTheirLimitAreNeverRead) {
+  testsupport::TempDir dir;
+  auto padded = [&](const std::string& from, std::uintmax_t size) {
+    const std::string to =
+        dir.path() + "/" + std::to_string(size) + fs::path(from).filename().string();
+    fs::copy_file(pki(from), to);
+    fs::resize_file(to, size);
+    return to;
+  };
+  const std::uintmax_t kMiB = 1 << 20;
+  EXPECT_TRUE(SignatureVerification::readCrlFromPath(padded("crl/root-empty.crl", 64 * kMiB)));
+  EXPECT_FALSE(SignatureVerification::readCrlFromPath(padded("crl/root-empty.crl", 64 * kMiB + 1)));
+  for (const std::uintmax_t size : {kMiB, kMiB + 1}) {
+    SignatureVerification verifier;
+    verifier.setSignaturePath(padded("good.p7", size));
+    EXPECT_EQ(static_cast<bool>(verifier.readPkcs7()), size == kMiB) << size;
+  }
 }
 
 }  // namespace

@@ -34,12 +34,13 @@ E2eSandbox::E2eSandbox() {
 }
 
 std::string E2eSandbox::makeBundle(const std::string& name,
-                                   const std::optional<std::string>& version) {
+                                   const std::optional<std::string>& version,
+                                   const std::optional<std::string>& executable) {
   std::string app = dir_.make("src/" + name + "-app");
   dir_.write("src/" + name + "-app/app.txt", "a packaged application\n");
   std::vector<std::string> argv = {MOORSTEP_MAKE_BUNDLE,
                                    "--executable",
-                                   MOORSTEP_EXE,
+                                   executable.value_or(MOORSTEP_EXE),
                                    "--app",
                                    app,
                                    "--name",

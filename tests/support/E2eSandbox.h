@@ -36,10 +36,11 @@ class E2eSandbox {
   std::string userDataDir() const { return root() + "/home/.local/share"; }
   std::string tmpDir() const { return root() + "/tmp"; }
 
-  // Builds "<name>.app" with the real executable around a small packaged application;
-  // returns the path of the executable inside it.
+  // Builds "<name>.app" with the real executable (or another build of it) around a small
+  // packaged application; returns the path of the executable inside it.
   std::string makeBundle(const std::string& name = "Install Sample",
-                         const std::optional<std::string>& version = "1.0");
+                         const std::optional<std::string>& version = "1.0",
+                         const std::optional<std::string>& executable = std::nullopt);
 
   // Environment entries added to (or, with nullopt, removed from) the clean environment.
   void setEnv(const std::string& name, std::optional<std::string> value);

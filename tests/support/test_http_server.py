@@ -20,10 +20,19 @@ Routes (NAME is a file of the folder):
   /stall-headers               no response at all
   /slow?bytes=N&chunks=C&interval=MS   N bytes in C pieces, MS milliseconds apart
   /type/TYPE/NAME              the file with that Content-Type (TYPE with "_" for "/")
+  /bomb?mib=N&as=type|encoding N MiB of zeros gzipped, as application/x-gzip content or with
+                               Content-Encoding gzip
+  /endless                     a body without a length that never ends
+  /declare?length=N            announces N bytes, then sends none
+  /drip?interval=MS            announces 100 bytes, then sends one every MS milliseconds
+  /drip-headers?interval=MS    a status line, then one header line every MS milliseconds
+  /paced/NAME?seconds=S        the file in ten pieces spread over S seconds
+  /disposition/NAME?filename_hex=HEX  the same with the file name's bytes given in hex
   any other path                the file at that path under the folder, if there is one;
                                with a file PATH.stall beside it, only its headers, then a stall;
                                with a file PATH.hold beside it, its headers, then its body once
-                               PATH.hold has been removed
+                               PATH.hold has been removed;
+                               with a file PATH.route beside it, the route written in that file
 Requests with an absolute URI are served the same way, as by a proxy.
 """
 import gzip
@@ -34,6 +43,7 @@ import sys
 import threading
 import time
 import urllib.parse
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 ROOT = os.path.abspath(sys.argv[1])
@@ -88,9 +98,20 @@ class Handler(BaseHTTPRequestHandler):
         route, rest = parts[0], parts[1] if len(parts) > 1 else ""
         handler = getattr(self, "route_" + route.replace("-", "_"), None)
         if handler is None:
+            target = self.file_path(url.path.lstrip("/") + ".route")
+            if target is not None:
+                self.path = open(target).read().strip()
+                self.dispatch()
+                return
             self.route_files(url.path.lstrip("/"), query)
             return
         handler(rest, query)
+
+    def dispatch(self):
+        url = urllib.parse.urlsplit(self.path)
+        parts = url.path.split("/", 2)[1:]
+        getattr(self, "route_" + parts[0].replace("-", "_"))(
+            parts[1] if len(parts) > 1 else "", urllib.parse.parse_qs(url.query))
 
     def with_file(self, name):
         path = self.file_path(name)
@@ -166,6 +187,9 @@ class Handler(BaseHTTPRequestHandler):
         if path is not None:
             body = open(path, "rb").read()
             filename = query.get("filename", [""])[0]
+            if "filename_hex" in query:
+                # Header text goes out as Latin-1: these bytes reach the client unchanged.
+                filename = bytes.fromhex(query["filename_hex"][0]).decode("latin-1")
             self.send_bytes(body, headers=[("Content-Disposition",
                                             'attachment; filename="%s"' % filename)],
                             length=len(body))
@@ -238,6 +262,78 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(b"s" * piece)
             self.wfile.flush()
             sent += piece
+
+
+    def route_bomb(self, rest, query):
+        packer = zlib.compressobj(9, zlib.DEFLATED, 31)
+        zeros = bytes(1 << 20)
+        body = b"".join(packer.compress(zeros) for _ in range(int(query["mib"][0])))
+        body += packer.flush()
+        if query.get("as", ["type"])[0] == "encoding":
+            headers = [("Content-Type", "application/octet-stream"), ("Content-Encoding", "gzip")]
+        else:
+            headers = [("Content-Type", "application/x-gzip")]
+        self.send_bytes(body, headers=headers, length=len(body))
+
+    def route_endless(self, rest, query):
+        self.send_response(200)
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        piece = b"e" * 65536
+        try:
+            while True:
+                self.wfile.write(piece)
+        except OSError:
+            pass
+
+    def route_declare(self, rest, query):
+        self.send_response(200)
+        self.send_header("Content-Length", query["length"][0])
+        self.end_headers()
+        self.wfile.flush()
+        self.wait_for_close()
+
+    def route_drip(self, rest, query):
+        interval = int(query["interval"][0]) / 1000.0
+        self.send_response(200)
+        self.send_header("Content-Length", "100")
+        self.end_headers()
+        self.close_connection = True
+        try:
+            for _ in range(100):
+                self.wfile.flush()
+                time.sleep(interval)
+                self.wfile.write(b"d")
+        except OSError:
+            pass
+
+    def route_drip_headers(self, rest, query):
+        interval = int(query["interval"][0]) / 1000.0
+        self.close_connection = True
+        try:
+            self.wfile.write(b"HTTP/1.1 200 OK\r\n")
+            for n in range(100):
+                self.wfile.flush()
+                time.sleep(interval)
+                self.wfile.write(b"X-Drip-%d: d\r\n" % n)
+        except OSError:
+            pass
+
+    def route_paced(self, name, query):
+        path = self.with_file(name)
+        if path is None:
+            return
+        body = open(path, "rb").read()
+        pause = float(query["seconds"][0]) / 10
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        step = len(body) // 10 + 1
+        for at in range(0, len(body), step):
+            self.wfile.write(body[at:at + step])
+            self.wfile.flush()
+            time.sleep(pause)
 
 
 class Server(ThreadingHTTPServer):

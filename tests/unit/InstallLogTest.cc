@@ -48,6 +48,7 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
   install::logDownloadSuccess();
   install::logDownloadFailure("could not start download");
   install::logDownloadCancel();
+  install::logNoPrivateDownloadFolder();
   install::logSigValid("Detached");
   install::logSigInvalid("Detached");
   install::logSigInvalidReason("The signing certificate did not contain the expected object ID");
@@ -75,6 +76,7 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
       {LOG_NOTICE, "Download success"},
       {LOG_ERR, "Download failure: could not start download"},
       {LOG_NOTICE, "Download cancelled"},
+      {LOG_ERR, "No private download folder could be made"},
       {LOG_NOTICE, "Detached signature verified"},
       {LOG_ERR, "Detached signature validation failed"},
       {LOG_NOTICE,
@@ -115,8 +117,37 @@ TEST_F(InstallLog, ValuesArePassedAsDataNeverAsFormat) {
   install::logDownloadFailure("100% done\nnext");
   const std::vector<LogRecord> expected = {
       {LOG_ERR, "Could not locate native install directory (\"%s%n%x\")"},
-      {LOG_ERR, "Download failure: 100% done\\nnext"}};
+      {LOG_ERR, "Download failure: 100% done\\x0anext"}};
   EXPECT_EQ(records(), expected);
+}
+
+// Text from a server or the environment can neither break a line, nor pose as another line,
+// nor make it read backwards; what is plain stays as it is.
+TEST_F(InstallLog, OutsideTextIsEscapedIntoOnePrintableLine) {
+  const struct {
+    std::string text;
+    std::string logged;
+  } cases[] = {
+      {"/tmp/x/caf\xc3\xa9 \xe2\x82\xac.pkg", "/tmp/x/caf\xc3\xa9 \xe2\x82\xac.pkg"},
+      {"a\x1b[31mred\x7f", "a\\x1b[31mred\\x7f"},
+      {"host\r\nBootstrapper end with exit code 0",
+       "host\\x0d\\x0aBootstrapper end with exit code 0"},
+      {"\xe2\x80\xaegpj.exe", "\\u202egpj.exe"},
+      {"\xe2\x81\xa6x\xe2\x81\xa9\xe2\x80\x8f\xe2\x80\xa8\xc2\x85",
+       "\\u2066x\\u2069\\u200f\\u2028\\u0085"},
+      {"bad\xff\xc3(\xed\xa0\x80"
+       "end\xe2\x82",
+       "bad\\xff\\xc3(\\xed\\xa0\\x80end\\xe2\\x82"},
+      {"C:\\x1b", "C:\\\\x1b"},
+  };
+  for (const auto& c : cases) install::logDownloadDest(c.text.c_str());
+  install::logDownloadBegin("runtime", "http://h\n.example/\xe2\x80\xae");
+  const std::vector<LogRecord> logged = records();
+  ASSERT_EQ(logged.size(), std::size(cases) + 1);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(logged[i].text, "Download destination is " + cases[i].logged) << i;
+  }
+  EXPECT_EQ(logged.back().text, "Begin runtime download from http://h\\x0a.example/\\u202e");
 }
 
 }  // namespace
