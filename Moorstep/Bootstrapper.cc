@@ -237,6 +237,9 @@ void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::str
 }
 
 void Bootstrapper::notifySignatureDone(const platform::Notification& notification) {
+  // What the downloader failed at last was a revocation list, skipped or judged by the verifier:
+  // it must not pass at the run's end for the missing installer that message 8 is about.
+  if (downloader_) downloader_->setLastError(std::nullopt);
   if (notification.boolValue(SIGNATURE_KEY_DOWNLOAD_CANCELLED)) {
     handleVerificationCancelled(notification.object);
     return;

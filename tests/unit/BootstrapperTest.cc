@@ -19,6 +19,7 @@
 #include "libinstall/MacSystemVersion.h"
 #include "platform/Application.h"
 #include "platform/Bundle.h"
+#include "platform/NotificationCenter.h"
 
 namespace {
 using moorstep::Bootstrapper;
@@ -191,11 +192,23 @@ TEST_F(BootstrapperRun, TheChainsFailuresEndWithTheirCodesAndMessages) {
   bootstrapper_->handleDownloaderDone(false, {"a", "b"});
   bootstrapper_->handleSignatureDone(false, nullptr);
   bootstrapper_->handleSignatureDone(true, nullptr);  // no installer that could be made runnable
-  EXPECT_EQ(exits_, (std::vector<int>{11, 11, 13, 11}));
-  ASSERT_EQ(ui_.shown.size(), 4u);
+  // A revocation list that was missing is no missing installer: neither a revocation found
+  // after it nor a Cancel of the lists that follow shows the message for that.
+  auto& center = platform::NotificationCenter::defaultCenter();
+  for (const char* key :
+       {moorstep::SIGNATURE_KEY_IS_VALID, moorstep::SIGNATURE_KEY_DOWNLOAD_CANCELLED}) {
+    downloader_.setLastError(platform::UrlError::make(platform::kUrlErrorFileDoesNotExist, "u"));
+    center.post({moorstep::SIGNATURE_VERIFY_NOTIFY_DONE,
+                 nullptr,
+                 {{key, key == moorstep::SIGNATURE_KEY_DOWNLOAD_CANCELLED}}});
+  }
+  EXPECT_EQ(exits_, (std::vector<int>{11, 11, 13, 11, 13, 11}));
+  ASSERT_EQ(ui_.shown.size(), 6u);
   EXPECT_EQ(ui_.shown[0].text, message(0));
   EXPECT_EQ(ui_.shown[2].text, message(6));
   EXPECT_EQ(ui_.shown[3].text, message(6));
+  EXPECT_EQ(ui_.shown[4].text, message(6));
+  EXPECT_EQ(ui_.shown[5].text, message(0));
 }
 
 TEST_F(BootstrapperRun, ExecutePermissionIsAddedAndNothingCleared) {
