@@ -72,7 +72,7 @@ void logSigInvalid(const char* kind) {
 }
 
 void logSigInvalidReason(const char* reason) {
-  installLog(kSeverityNotice, "Signature check: %s", reason);
+  installLog(kSeverityNotice, "Signature check: %s", outside(reason).c_str());
 }
 
 void logCouldNotLocateAppDir(const char* directory) {

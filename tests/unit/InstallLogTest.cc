@@ -142,12 +142,16 @@ TEST_F(InstallLog, OutsideTextIsEscapedIntoOnePrintableLine) {
   };
   for (const auto& c : cases) install::logDownloadDest(c.text.c_str());
   install::logDownloadBegin("runtime", "http://h\n.example/\xe2\x80\xae");
+  // The verifier's reasons name the downloaded files, whose names the server chose.
+  install::logSigInvalidReason("Unable to read signature /tmp/m/\xe2\x80\xae\n");
   const std::vector<LogRecord> logged = records();
-  ASSERT_EQ(logged.size(), std::size(cases) + 1);
+  ASSERT_EQ(logged.size(), std::size(cases) + 2);
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(logged[i].text, "Download destination is " + cases[i].logged) << i;
   }
-  EXPECT_EQ(logged.back().text, "Begin runtime download from http://h\\x0a.example/\\u202e");
+  EXPECT_EQ(logged[std::size(cases)].text,
+            "Begin runtime download from http://h\\x0a.example/\\u202e");
+  EXPECT_EQ(logged.back().text, "Signature check: Unable to read signature /tmp/m/\\u202e\\x0a");
 }
 
 }  // namespace
