@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +54,14 @@ bool sameFile(int fd, const std::string& path) {
          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
+// Renames a locked folder to its public name without replacing another. Filesystems that cannot
+// refuse to replace (NFS, where a cache folder in the home often lives) get a plain rename: it
+// never replaces a folder that holds something, and every run's folder holds its lock file.
+bool publish(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  return (errno == EINVAL || errno == ENOSYS) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool isRunFolderName(const std::string& name) {
   return name.size() == sizeof kPrefix - 1 + kRandomPart && name.starts_with(kPrefix);
 }
@@ -94,8 +103,8 @@ std::optional<PrivateFolder> PrivateFolder::makeIn(const std::string& parent) {
     return std::nullopt;
   }
   std::string published = parent + "/" + kPrefix + hidden.substr(hidden.size() - kRandomPart);
-  // Where the name is taken or the filesystem cannot refuse to replace, the hidden name serves.
-  if (::renameat2(AT_FDCWD, hidden.c_str(), AT_FDCWD, published.c_str(), RENAME_NOREPLACE) != 0) {
+  // Where the name is taken, the hidden name serves; a later run cannot sweep it.
+  if (!publish(hidden, published)) {
     published = hidden;
   }
   return PrivateFolder(std::move(published), fd);
