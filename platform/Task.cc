@@ -18,6 +18,17 @@ Task*& waited() {
   static Task* task = nullptr;
   return task;
 }
+
+// With SIGCHLD ignored (a parent may pass that on) the kernel reaps the child unasked, and the
+// wait reads its lost status as success. How the installer ended must be known, so SIGCHLD goes
+// back to its default here, and the child inherits that default.
+void keepChildStatus() {
+  struct sigaction action {};
+  if (sigaction(SIGCHLD, nullptr, &action) != 0 || action.sa_handler != SIG_IGN) return;
+  action = {};
+  action.sa_handler = SIG_DFL;
+  sigaction(SIGCHLD, &action, nullptr);
+}
 }  // namespace
 
 Task::Task(std::string path, std::vector<std::string> arguments)
@@ -34,6 +45,7 @@ bool Task::launch() {
   for (std::string& arg : argvStrings) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
+  keepChildStatus();
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   TerminationSignals::shared().restoreInheritedStateFor(attributes);

@@ -12,7 +12,7 @@ namespace platform {
 
 // A child process started from an executable file with an argument list: no shell, the same
 // environment, working folder, standard streams and process group, and the signal mask and
-// dispositions this process inherited.
+// dispositions this process inherited (but SIGCHLD at its default: see launch()).
 class Task {
  public:
   // path is run with arguments (the child's argv[0] is path).
@@ -21,6 +21,7 @@ class Task {
   Task(const Task&) = delete;
   Task& operator=(const Task&) = delete;
 
+  // Takes an ignored SIGCHLD back to its default first, or the child's status would be lost.
   // False when the file could not be started: terminationStatus() is then 127 when nothing is
   // at path and 126 when what is there cannot be run, as shells report them.
   bool launch();

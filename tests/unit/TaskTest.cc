@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -46,6 +47,11 @@ TEST(Task, ReportsExitStatusSignalsAndFilesThatCannotStart) {
   chmod(garbage.c_str(), 0755);
   EXPECT_EQ(Task::launchAndWait(garbage, {}), 126);
   EXPECT_EQ(Task::launchAndWait(dir.path(), {}), 126) << "a folder";
+
+  // Started by a parent that ignores SIGCHLD, the kernel would reap the child unasked.
+  signal(SIGCHLD, SIG_IGN);
+  EXPECT_EQ(Task::launchAndWait(dir.path() + "/seven", {}), 7) << "a failure is never a success";
+  signal(SIGCHLD, SIG_DFL);
 }
 
 TEST(Scanner, SkipsWhiteSpaceTakesSignsAndClampsLikeTheDesktopScanner) {
