@@ -237,9 +237,6 @@ void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::str
 }
 
 void Bootstrapper::notifySignatureDone(const platform::Notification& notification) {
-  // What the downloader failed at last was a revocation list, skipped or judged by the verifier:
-  // it must not pass at the run's end for the missing installer that message 8 is about.
-  if (downloader_) downloader_->setLastError(std::nullopt);
   if (notification.boolValue(SIGNATURE_KEY_DOWNLOAD_CANCELLED)) {
     handleVerificationCancelled(notification.object);
     return;
@@ -249,7 +246,10 @@ void Bootstrapper::notifySignatureDone(const platform::Notification& notificatio
 
 void Bootstrapper::handleVerificationCancelled(const void* signatureVerifier) {
   if (verifier_.get() == signatureVerifier) verifier_.reset();
-  cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
+  // As for a cancelled installer download: message 0, also when a revocation list that was not
+  // found is the downloader's last error (which would make cleanupAndExit show message 8).
+  okAlert(message(kMsgRuntimeNotFound));
+  cleanupAndExit(false, qorv::kRuntimeDownloadFailed, std::nullopt);
 }
 
 void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier) {
