@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
+
+#include "TempDir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -19,9 +20,8 @@ int main(int argc, char** argv) {
     for (fs::recursive_directory_iterator it(argv[i], error), end; !error && it != end;
          it.increment(error)) {
       if (!it->is_regular_file()) continue;
-      std::ifstream in(it->path(), std::ios::binary);
-      std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                      std::istreambuf_iterator<char>()};
+      const std::string content = testsupport::readFile(it->path().string());
+      std::vector<std::uint8_t> bytes(content.begin(), content.end());
       // libFuzzer never hands over a null pointer, not even for an empty input.
       bytes.reserve(1);
       LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
