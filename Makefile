@@ -1,8 +1,16 @@
 # The two commands of the project: `make demo` and `make test`.
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+SANITIZE_DIR ?= build-sanitize
 
-.PHONY: all deps configure build test demo bench format
+# $(call configure_tree,DIR,OPTIONS): configures DIR when it has never been configured, and
+# again whenever CMAKE_FLAGS is given, so that flags asked for are never silently ignored.
+configure_tree = if [ ! -f $(1)/build.ninja ] || [ -n "$(CMAKE_FLAGS)" ]; then \
+  cmake -S . -B $(1) -G Ninja $(2) $(CMAKE_FLAGS); fi
+
+.PHONY: all deps configure build test demo bench format fuzz sanitize
 
 all: build
 
@@ -10,7 +18,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@[ -f $(BUILD_DIR)/build.ninja ] || cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
+	@$(call configure_tree,$(BUILD_DIR),)
 
 build: configure
 	cmake --build $(BUILD_DIR)
@@ -28,6 +36,19 @@ bench: build
 	bench/chain.sh $(BUILD_DIR)
 	bench/crl.sh $(BUILD_DIR)
 	bench/limits.sh $(BUILD_DIR)
+
+# libFuzzer targets, built with clang in their own tree, each run for FUZZ_SECONDS.
+fuzz: deps
+	@$(call configure_tree,$(FUZZ_DIR),-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DMOORSTEP_FUZZ=ON -DBUILD_TESTING=OFF)
+	cmake --build $(FUZZ_DIR) --target fuzz_targets
+	fuzz/run $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# Every test but the GUI ones, e2e included, under AddressSanitizer and UBSan.
+sanitize: deps
+	@$(call configure_tree,$(SANITIZE_DIR),-DMOORSTEP_SANITIZE=ON)
+	cmake --build $(SANITIZE_DIR)
+	cd $(SANITIZE_DIR) && ctest -LE gui --output-on-failure --timeout 600
 
 format:
 	git ls-files '*.cc' '*.h' '*.c' | xargs clang-format -i

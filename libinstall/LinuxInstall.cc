@@ -72,16 +72,20 @@ int platform_getFileVersion(const char* bundlePath, RuntimeVersionInfo& info) {
       bundlePath ? platform::Bundle::bundleWithPath(bundlePath) : std::nullopt;
   if (!bundle) return -3;
   std::optional<std::string> version = bundle->infoValue("CFBundleVersion");
-  if (!version) return -3;
-  platform::Scanner scanner(*version);
+  if (!version || !parseFileVersion(*version, info)) return -3;
+  return 0;
+}
+
+bool parseFileVersion(std::string_view text, RuntimeVersionInfo& info) {
+  platform::Scanner scanner(text);
   RuntimeVersionInfo read{};
   if (!scanner.scanInt(read.major) || !scanner.scanString(".") || !scanner.scanInt(read.minor) ||
       !scanner.scanString(".") || !scanner.scanInt(read.bugfix) || !scanner.scanString(".") ||
       !scanner.scanInt(read.build)) {
-    return -3;
+    return false;
   }
   info = read;
-  return 0;
+  return true;
 }
 
 int platform_getRuntimeVersion(RuntimeVersionInfo& info) {

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "libinstall/LibInstall.h"
@@ -26,6 +27,9 @@ int runAppInstaller(const std::vector<std::string>& arguments);
 
 // The four-part "CFBundleVersion" of the bundle at bundlePath: 0, or -3 with info untouched.
 int platform_getFileVersion(const char* bundlePath, RuntimeVersionInfo& info);
+// A four-part version text "major.minor.bugfix.build" read by the scanner's rules: false, with
+// info untouched, when it is not one.
+bool parseFileVersion(std::string_view text, RuntimeVersionInfo& info);
 int platform_getRuntimeVersion(RuntimeVersionInfo& info);
 
 void platform_getPlatformInfo(PlatformInfo& info);

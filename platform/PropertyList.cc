@@ -1,6 +1,6 @@
 #include "PropertyList.h"
 
-#include <cstdlib>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -43,11 +43,13 @@ PropertyList& PropertyList::operator=(const PropertyList& other) {
 std::optional<std::string> PropertyList::stringValue(const std::string& key) const {
   plist_t item = plist_dict_get_item(root_.get(), key.c_str());
   if (!item || plist_get_node_type(item) != PLIST_STRING) return std::nullopt;
-  char* value = nullptr;
-  plist_get_string_val(item, &value);
+  // The library asserts (and so aborts) when asked to copy a string with a NUL inside, which
+  // any file can hold; such a value is no usable text.
+  std::uint64_t length = 0;
+  const char* value = plist_get_string_ptr(item, &length);
   if (!value) return std::nullopt;
-  std::string result(value);
-  std::free(value);
+  std::string result(value, length);
+  if (result.find('\0') != std::string::npos) return std::nullopt;
   return result;
 }
 

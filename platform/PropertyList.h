@@ -20,7 +20,7 @@ class PropertyList {
   PropertyList(PropertyList&&) noexcept = default;
   PropertyList& operator=(PropertyList&&) noexcept = default;
 
-  // The string stored under key; nullopt when absent or of another type.
+  // The string stored under key; nullopt when absent, of another type, or holding a NUL.
   std::optional<std::string> stringValue(const std::string& key) const;
 
  private:

@@ -4,8 +4,8 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
-#include <cctype>
 
+#include "HeaderLine.h"
 #include "RunLoop.h"
 #include "SuggestedFilename.h"
 
@@ -55,19 +55,6 @@ int urlErrorFor(CURLcode result) {
     default:
       return kUrlErrorUnknown;
   }
-}
-
-std::string lowerTrimmed(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
 }
 
 bool isHttpUrl(const std::string& url) {
@@ -246,17 +233,11 @@ bool UrlDownload::headerLine(std::string_view line) {
     return true;
   }
   if (line == "\r\n" || line == "\n") return endOfHeaders();
-  const std::size_t colon = line.find(':');
-  if (colon == std::string_view::npos) return true;
-  const std::string name = lowerTrimmed(line.substr(0, colon));
-  std::string_view value = line.substr(colon + 1);
-  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-  while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) {
-    value.remove_suffix(1);
-  }
-  if (name == "content-disposition") contentDisposition_ = value;
-  if (name == "location") location_ = value;
-  if (name == "content-encoding") contentEncoded_ = lowerTrimmed(value) != "identity";
+  const std::optional<HeaderField> field = parseHeaderLine(line);
+  if (!field) return true;
+  if (field->name == "content-disposition") contentDisposition_ = field->value;
+  if (field->name == "location") location_ = field->value;
+  if (field->name == "content-encoding") contentEncoded_ = lowerTrimmed(field->value) != "identity";
   return true;
 }
 
