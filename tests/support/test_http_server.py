@@ -21,7 +21,8 @@ Routes (NAME is a file of the folder):
   /slow?bytes=N&chunks=C&interval=MS   N bytes in C pieces, MS milliseconds apart
   /type/TYPE/NAME              the file with that Content-Type (TYPE with "_" for "/")
   any other path                the file at that path under the folder, if there is one;
-                               with a file PATH.stall beside it, only its headers, then a stall
+                               with a file PATH.stall beside it, only its headers, then a stall;
+                               with a file PATH.redirect beside it, a redirect to the URL it holds
 Requests with an absolute URI are served the same way, as by a proxy.
 """
 import gzip
@@ -96,6 +97,10 @@ class Handler(BaseHTTPRequestHandler):
         return path
 
     def route_files(self, name, query):
+        moved = self.file_path(name + ".redirect")
+        if moved is not None:
+            self.redirect(open(moved).read().strip())
+            return
         path = self.with_file(name)
         if path is None:
             return
