@@ -266,6 +266,18 @@ TEST_F(Chain, ATerminationRequestDuringTheDownloadLeavesNoFileBehind) {
 
 }  // namespace
 
+TEST_F(Chain, StartedThroughTheLauncherLinkBesideTheBundleItInstallsEndToEnd) {
+  serveSigned("good");
+  const std::string launcher = box_.root() + "/Install Sample";
+  EXPECT_EQ(fs::read_symlink(launcher), "Install Sample.app/Contents/MacOS/Install Sample");
+  RunResult r = box_.run(launcher, {}, "../Install Sample");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(contains(
+      testsupport::logTexts(r.log),
+      "Launching subprocess with commandline \"ZEL Runtime Installer\" -x1 " + appPath() + " "));
+  EXPECT_TRUE(fs::exists(box_.userDataDir() + "/Kavex ZEL Applications/Sample/app.txt"));
+}
+
 // A desktop session: the proxy is in GNOME's settings (the keyfile back end stands in for
 // dconf), and no proxy variable is set, as for a program started from the desktop.
 class DesktopProxy : public Chain {
