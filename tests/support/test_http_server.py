@@ -22,7 +22,8 @@ Routes (NAME is a file of the folder):
   /type/TYPE/NAME              the file with that Content-Type (TYPE with "_" for "/")
   any other path                the file at that path under the folder, if there is one;
                                with a file PATH.stall beside it, only its headers, then a stall;
-                               with a file PATH.redirect beside it, a redirect to the URL it holds
+                               with a file PATH.redirect beside it, a redirect to the URL it holds;
+                               with a file PATH.pace holding MS, in 20 pieces MS milliseconds apart
 Requests with an absolute URI are served the same way, as by a proxy.
 """
 import gzip
@@ -116,8 +117,19 @@ class Handler(BaseHTTPRequestHandler):
             self.wait_for_close()
             return
         self.wfile.flush()
+        if os.path.exists(path + ".pace"):
+            self.send_paced(open(path, "rb").read(), int(open(path + ".pace").read() or "0"))
+            return
         with open(path, "rb") as f:
             self.connection.sendfile(f)
+
+    def send_paced(self, body, interval_ms, pieces=20):
+        step = max(1, -(-len(body) // pieces))
+        for start in range(0, len(body), step):
+            if start:
+                time.sleep(interval_ms / 1000.0)
+            self.wfile.write(body[start:start + step])
+            self.wfile.flush()
 
     def route_type(self, rest, query):
         mime, _, name = rest.partition("/")
