@@ -13,7 +13,7 @@ mkdir -p "$work/www" "$work/src/Sample" "$work/out" "$work/tmp"
 start_server "$work/www"
 dev_pki "$work/pki" --crl-base "http://$host/crl"
 cp -R "$work/pki/crl" "$work/www/crl"
-path=$("$top/tools/download-path")
+path=$("$top/tools/download-path" "$build")
 mkdir -p "$work/www/$path"
 installer="$work/www/$path/installer"
 { printf '#!/bin/sh\nexit 0\n'; head -c $((mib << 20)) /dev/urandom; } >"$installer"

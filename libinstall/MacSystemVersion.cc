@@ -27,19 +27,16 @@ int leadingInt(std::string_view piece) {
   return platform::Scanner(piece).scanInt(value) ? value : 0;
 }
 
-// The version proper of a kernel release such as "6.1.0-13-amd64": its leading digits and dots.
-std::string kernelVersion() {
+std::string kernelRelease() {
   utsname names{};
-  if (uname(&names) != 0) return {};
-  std::string release = names.release;
-  return release.substr(0, release.find_first_not_of("0123456789."));
+  return uname(&names) == 0 ? std::string(names.release) : std::string();
 }
 }  // namespace
 
 MacSystemVersion MacSystemVersion::GetSystemVersion() {
   static constexpr char kVersionFilePath[] = "/System/Library/CoreServices/SystemVersion.plist";
   if (platform::fileExists(kVersionFilePath)) return FromVersionFile(kVersionFilePath);
-  return FromVersionText(kernelVersion());
+  return FromKernelRelease(kernelRelease());
 }
 
 MacSystemVersion MacSystemVersion::FromVersionFile(const std::string& path) {
@@ -59,6 +56,18 @@ MacSystemVersion MacSystemVersion::FromVersionText(std::string_view text) {
       static_cast<std::uint16_t>(leadingInt(pieces[0])),
       static_cast<std::uint16_t>(leadingInt(pieces[1])),
       pieces.size() == 3 ? static_cast<std::uint16_t>(leadingInt(pieces[2])) : std::uint16_t{0}, 0);
+}
+
+MacSystemVersion MacSystemVersion::FromKernelRelease(std::string_view release) {
+  // The version proper is the release's leading digits and dots ("6.1.0" of "6.1.0-13-amd64").
+  const std::string_view version = release.substr(0, release.find_first_not_of("0123456789."));
+  const std::vector<std::string> pieces = platform::splitString(version, '.');
+  const int major = leadingInt(pieces.front());
+  if (major == 0) return kDefaultVersion;
+  auto piece = [&](std::size_t i) {
+    return static_cast<std::uint16_t>(i < pieces.size() ? leadingInt(pieces[i]) : 0);
+  };
+  return MacSystemVersion(static_cast<std::uint16_t>(major), piece(1), piece(2), 0);
 }
 
 const MacSystemVersion& MacSystemVersion::CurrentSystemVersion() {

@@ -24,6 +24,11 @@ class MacSystemVersion {
   // A version text of 2 or 3 dot-separated pieces; 10.0.0 for any other number of pieces.
   static MacSystemVersion FromVersionText(std::string_view text);
 
+  // A kernel release such as "6.1.0-13-amd64" or "5.10.102.1-microsoft-standard-WSL2": its
+  // first three leading numbers, a missing minor or bugfix read as 0; 10.0.0 when it does not
+  // begin with a number other than 0.
+  static MacSystemVersion FromKernelRelease(std::string_view release);
+
   // Tests replace where the cache is filled from, and empty the cache.
   static void SetReaderForTesting(std::function<MacSystemVersion()> reader);
 

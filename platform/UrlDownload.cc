@@ -11,7 +11,7 @@
 
 namespace platform {
 namespace {
-constexpr long kMaxRedirects = 16;
+constexpr int kMaxRedirects = 16;
 constexpr long kReceiveBufferBytes = 128 * 1024;
 
 void initialiseCurlOnce() {
@@ -116,11 +116,8 @@ bool UrlDownload::begin() {
   easy_.reset(curl_easy_init());
   if (!multi_ || !easy_) return false;
   CURL* easy = easy_.get();
-  bool ok = curl_easy_setopt(easy, CURLOPT_URL, url_.c_str()) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK;
+  // Redirects are followed here, not by libcurl: each target gets its own proxy lookup.
+  bool ok = curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
@@ -135,13 +132,37 @@ bool UrlDownload::begin() {
   ok = ok && curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this) == CURLM_OK;
   ok = ok && curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &UrlDownload::onTimer) == CURLM_OK;
   ok = ok && curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this) == CURLM_OK;
-  if (!ok || curl_multi_add_handle(multi, easy) != CURLM_OK) return false;
-  attached_ = true;
+  if (!ok) return false;
   lastActivity_ = g_get_monotonic_time();
   armIdleCheck(options_.idleTimeout);
   const auto slice = std::max<long long>(options_.rateWindow.count() / kRateSlices, 1);
   rateCheck_ =
       addSource(g_timeout_source_new(static_cast<guint>(slice)), &UrlDownload::onRateCheck);
+  return request(url_);
+}
+
+bool UrlDownload::request(const std::string& url) {
+  if (curl_easy_setopt(easy_.get(), CURLOPT_URL, url.c_str()) != CURLE_OK) return false;
+  if (isHttpUrl(url)) {
+    lookup_ = ProxyLookup::start(
+        url, [this](std::optional<std::string> proxy) { proxyResolved(std::move(proxy)); });
+  }
+  return lookup_ || attach();
+}
+
+void UrlDownload::proxyResolved(std::optional<std::string> proxy) {
+  lookup_.reset();
+  CURL* easy = easy_.get();
+  // Without a proxy of the resolver's, libcurl's own handling of the variables applies; with
+  // one, the resolver has already applied its exceptions (ignore-hosts, no_proxy).
+  bool ok = curl_easy_setopt(easy, CURLOPT_PROXY, proxy ? proxy->c_str() : nullptr) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_NOPROXY, proxy ? "" : nullptr) == CURLE_OK;
+  if (!ok || !attach()) abortWith(kUrlErrorUnknown);
+}
+
+bool UrlDownload::attach() {
+  if (curl_multi_add_handle(multi_.get(), easy_.get()) != CURLM_OK) return false;
+  attached_ = true;
   return true;
 }
 
@@ -246,8 +267,7 @@ bool UrlDownload::endOfHeaders() {
   curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
   if (status < 200) return true;  // an interim response; the real one follows
   if (status >= 300 && status < 400 && !location_.empty()) {
-    reportRedirect();
-    return !cancelled_;
+    return redirectTo(resolveUrl(effectiveUrl(), location_));
   }
   if (status >= 300) {
     const bool missing = status == 404 || status == 410;
@@ -258,10 +278,28 @@ bool UrlDownload::endOfHeaders() {
   return responseArrived(status);
 }
 
-void UrlDownload::reportRedirect() {
-  const std::string target = resolveUrl(effectiveUrl(), location_);
-  // libcurl refuses other schemes itself; only redirects that will be followed are reported.
-  if (isHttpUrl(target)) delegate_.willSendRequest(*this, target);
+// Only redirects that will be followed are reported.
+bool UrlDownload::redirectTo(const std::string& target) {
+  if (!isHttpUrl(target)) {
+    error_ = UrlError::make(kUrlErrorUnsupportedURL, target);
+    return false;
+  }
+  if (redirects_ >= kMaxRedirects) {
+    error_ = UrlError::make(kUrlErrorHTTPTooManyRedirects, effectiveUrl());
+    return false;
+  }
+  delegate_.willSendRequest(*this, target);
+  if (cancelled_) return false;
+  redirectTarget_ = target;
+  return true;
+}
+
+void UrlDownload::followRedirect() {
+  detach();
+  ++redirects_;
+  const std::string target = std::move(*redirectTarget_);
+  redirectTarget_.reset();
+  if (!request(target)) abortWith(kUrlErrorUnknown);
 }
 
 bool UrlDownload::responseArrived(long status) {
@@ -319,6 +357,7 @@ std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count,
 }
 
 bool UrlDownload::store(const char* data, std::size_t length) {
+  if (redirectTarget_ && !cancelled_) return true;  // the body of a redirect is not kept
   if (cancelled_ || !file_ || error_) return false;
   if (decoder_) {
     const GzipDecoder::Status status = decoder_->decode(
@@ -354,6 +393,10 @@ void UrlDownload::arrived(std::size_t length) {
 }
 
 void UrlDownload::complete(CURLcode result) {
+  if (redirectTarget_ && !error_ && result == CURLE_OK) {
+    followRedirect();
+    return;
+  }
   const std::string failingUrl = effectiveUrl();
   stopTransfer();
   if (!error_) {
@@ -436,6 +479,11 @@ void UrlDownload::cancel() {
 void UrlDownload::stopTransfer() {
   idleCheck_.reset();
   rateCheck_.reset();
+  lookup_.reset();
+  detach();
+}
+
+void UrlDownload::detach() {
   if (attached_) {
     attached_ = false;
     curl_multi_remove_handle(multi_.get(), easy_.get());

@@ -15,12 +15,14 @@
 #include "DestinationFile.h"
 #include "GzipDecoder.h"
 #include "Handles.h"
+#include "ProxyLookup.h"
 #include "UrlDownloadDelegate.h"
 
 namespace platform {
 
 // One HTTP transfer into a file, driven by the run loop through libcurl's socket and timer
-// callbacks: no thread, no polling. Redirects are followed (http and https only, at most 16),
+// callbacks: no thread, no polling. Each request, redirects included, takes its proxy from the
+// desktop's settings (ProxyLookup). Redirects are followed (http and https only, at most 16),
 // Content-Encoding is undone, an HTTP error status fails the transfer, and a transfer that
 // receives nothing for the idle time-out, or too little for the rate window, fails with
 // kUrlErrorTimedOut. What a hostile host sends is bounded by the options' limits.
@@ -53,6 +55,9 @@ class UrlDownload {
  private:
   UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options);
   bool begin();
+  bool request(const std::string& url);
+  void proxyResolved(std::optional<std::string> proxy);
+  bool attach();
 
   static int onSocket(CURL* easy, curl_socket_t fd, int what, void* self, void* socketData);
   static int onTimer(CURLM* multi, long timeoutMs, void* self);
@@ -69,13 +74,15 @@ class UrlDownload {
   bool headerLine(std::string_view line);
   bool endOfHeaders();
   bool responseArrived(long status);
-  void reportRedirect();
+  bool redirectTo(const std::string& target);
+  void followRedirect();
   bool store(const char* data, std::size_t length);
   bool write(const char* data, std::size_t length);
   void arrived(std::size_t length);
   void complete(CURLcode result);
   void abortWith(int code);
   void stopTransfer();
+  void detach();
   void armIdleCheck(std::chrono::milliseconds delay);
   std::string effectiveUrl() const;
   SourceId addSource(GSource* source, GSourceFunc callback);
@@ -86,6 +93,9 @@ class UrlDownload {
   GMainContext* context_;
   CurlMultiPtr multi_;
   CurlEasyPtr easy_;
+  std::unique_ptr<ProxyLookup> lookup_;
+  std::optional<std::string> redirectTarget_;
+  int redirects_ = 0;
   std::map<curl_socket_t, SourceId> watches_;
   SourceId curlTimer_;
   SourceId idleCheck_;

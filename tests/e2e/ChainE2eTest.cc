@@ -344,3 +344,78 @@ TEST_F(Chain, ATerminationRequestDuringTheDownloadLeavesNoFileBehind) {
 }
 
 }  // namespace
+
+TEST_F(Chain, StartedThroughTheLauncherLinkBesideTheBundleItInstallsEndToEnd) {
+  serveSigned("good");
+  const std::string launcher = box_.root() + "/Install Sample";
+  EXPECT_EQ(fs::read_symlink(launcher), "Install Sample.app/Contents/MacOS/Install Sample");
+  RunResult r = box_.run(launcher, {}, "../Install Sample");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(contains(
+      testsupport::logTexts(r.log),
+      "Launching subprocess with commandline \"ZEL Runtime Installer\" -x1 " + appPath() + " "));
+  EXPECT_TRUE(fs::exists(box_.userDataDir() + "/Kavex ZEL Applications/Sample/app.txt"));
+}
+
+// A desktop session: the proxy is in GNOME's settings (the keyfile back end stands in for
+// dconf), and no proxy variable is set, as for a program started from the desktop.
+class DesktopProxy : public Chain {
+ protected:
+  DesktopProxy() {
+    box_.setEnv("http_proxy", std::nullopt);
+    box_.setEnv("no_proxy", std::nullopt);
+    box_.setEnv("XDG_CURRENT_DESKTOP", "GNOME");
+    box_.setEnv("GSETTINGS_BACKEND", "keyfile");
+    box_.setEnv("GSETTINGS_SCHEMA_DIR", MOORSTEP_GSETTINGS_SCHEMA_DIR);
+  }
+  void proxySettings(const std::string& ignoreHosts) {
+    box_.dir().write("home/.config/glib-2.0/settings/keyfile",
+                     "[system/proxy]\nmode='manual'\nignore-hosts=" + ignoreHosts +
+                         "\n\n[system/proxy/http]\nhost='127.0.0.1'\nport=" +
+                         std::to_string(server_.port()) + "\n");
+  }
+  void removeRuntime() { fs::remove_all(box_.localDataDir() + "/Frameworks"); }
+};
+
+TEST_F(DesktopProxy, EveryDownloadGoesThroughTheDesktopsProxy) {
+  serveSigned("good");
+  proxySettings("@as []");
+  RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(server_.requests(), (Strings{"proxy " + installerPath_, "proxy " + signaturePath_,
+                                         "proxy /intermediate.crl", "proxy /root.crl"}));
+  EXPECT_TRUE(runtimeInstalled());
+}
+
+TEST_F(DesktopProxy, AnIgnoredHostIsReachedDirectlyAndEachRedirectTargetGetsItsOwnProxy) {
+  serveSigned("good");
+  proxySettings("['127.0.0.1']");
+  fs::rename(www_ + installerPath_, www_ + "/moved-installer");
+  box_.dir().write("www" + installerPath_ + ".redirect",
+                   "http://crl.moorstep.test/moved-installer");
+  RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(server_.requests(), (Strings{installerPath_, "proxy /moved-installer", signaturePath_,
+                                         "proxy /intermediate.crl", "proxy /root.crl"}));
+}
+
+TEST_F(DesktopProxy, TheProxyVariablesWorkWithAndWithoutTheDesktopsResolver) {
+  serveSigned("good");
+  box_.setEnv("XDG_CURRENT_DESKTOP", std::nullopt);
+  box_.setEnv("http_proxy", server_.url(""));
+  box_.setEnv("no_proxy", "127.0.0.1");
+  const std::string noModules = box_.dir().make("no-gio-modules");
+  for (const std::optional<std::string>& moduleDir :
+       {std::optional<std::string>(), std::optional<std::string>(noModules)}) {
+    box_.setEnv("GIO_MODULE_DIR", moduleDir);
+    const std::size_t before = server_.requests().size();
+    RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const Strings requests = server_.requests();
+    EXPECT_EQ(
+        Strings(requests.begin() + static_cast<std::ptrdiff_t>(before), requests.end()),
+        (Strings{installerPath_, signaturePath_, "proxy /intermediate.crl", "proxy /root.crl"}))
+        << (moduleDir ? "without glib-networking" : "through libproxy");
+    removeRuntime();
+  }
+}

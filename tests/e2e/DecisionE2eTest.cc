@@ -161,6 +161,27 @@ TEST_F(Decision, NoInstallerForThisSystemShowsMessage8WithItsLinkInTheUsersLangu
       << r.err;
 }
 
+TEST_F(Decision, ThePublishersToolPrintsTheFolderTheProgramAsksFor) {
+  testsupport::HttpServer server(box_.dir().make("www"));
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
+  const std::pair<const char*, const char*> releases[] = {
+      {"6.1.0-13-amd64", "6.1"},
+      {"5.10.102.1-microsoft-standard-WSL2", "5.10"},
+      {"6", "6.0"},
+      {"4.19", "4.19"},
+  };
+  for (const auto& [release, version] : releases) {
+    box_.fakeKernelRelease(release);
+    const RunResult tool = box_.run(MOORSTEP_DOWNLOAD_PATH_TOOL, {MOORSTEP_BUILD_DIR});
+    ASSERT_EQ(tool.exitCode, 0) << tool.err;
+    ASSERT_TRUE(tool.out.ends_with("\n"));
+    const std::string folder = tool.out.substr(0, tool.out.size() - 1);
+    EXPECT_TRUE(folder.starts_with(std::string("zel/3/vdx/unknown") + version + "/")) << folder;
+    EXPECT_EQ(box_.run(exe_, {}).exitCode, 11) << "nothing is served there";
+    EXPECT_EQ(server.requests().back(), "/" + folder + "/installer") << release;
+  }
+}
+
 TEST_F(Decision, ABundleWithoutAVersionLogsAPlaceholder) {
   const std::string exe = box_.makeBundle("Install Other", std::nullopt);
   RunResult r = box_.run(exe, {"-silent"});

@@ -410,4 +410,26 @@ TEST_F(DownloaderTest, ProgressArithmetic) {
   EXPECT_EQ(downloader_.bytesReceived(), 1 << 20);
 }
 
+// Each transfer first asks the desktop's proxy resolver, in the background: a cancel, or the
+// end of the transfer object, while that answer is outstanding must leave nothing behind.
+TEST_F(DownloaderTest, ACancelDuringTheProxyLookupReportsAndRequestsNothing) {
+  struct Reports : Idle {
+    int count = 0;
+    void didReceiveResponse(platform::UrlDownload&, const platform::UrlResponse&) override {
+      ++count;
+    }
+    void didFinish(platform::UrlDownload&) override { ++count; }
+    void didFailWithError(platform::UrlDownload&, const platform::UrlError&) override { ++count; }
+  } reports;
+  for (const bool destroy : {false, true}) {
+    auto transfer = platform::UrlDownload::start(server_.url("/files/installer"), reports, {});
+    ASSERT_TRUE(transfer);
+    transfer->cancel();
+    if (destroy) transfer.reset();
+    platform::RunLoop::main().runUntil([] { return false; }, 300ms);
+  }
+  EXPECT_EQ(reports.count, 0);
+  EXPECT_TRUE(server_.requests().empty());
+}
+
 }  // namespace

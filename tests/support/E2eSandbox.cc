@@ -60,6 +60,11 @@ std::string E2eSandbox::makeBundle(const std::string& name,
   return root() + "/" + name + ".app/Contents/MacOS/" + name;
 }
 
+void E2eSandbox::fakeKernelRelease(const std::string& release) {
+  env_["LD_PRELOAD"] = std::string(MOORSTEP_SYSLOG_SHIM) + " " + MOORSTEP_UNAME_SHIM;
+  env_["MOORSTEP_FAKE_KERNEL_RELEASE"] = release;
+}
+
 std::pair<std::string, std::string> E2eSandbox::downloadPaths() {
   constexpr char kHost[] = "host.test";
   ScopedEnv env({"MOORSTEP_DOWNLOAD_HOST"});

@@ -45,6 +45,9 @@ class E2eSandbox {
   // Environment entries added to (or, with nullopt, removed from) the clean environment.
   void setEnv(const std::string& name, std::optional<std::string> value);
 
+  // Programs run here see this kernel release (through an LD_PRELOAD shim of uname).
+  void fakeKernelRelease(const std::string& release);
+
   // The paths (after the host) of the runtime installer and its signature that the program
   // asks for on this machine.
   static std::pair<std::string, std::string> downloadPaths();

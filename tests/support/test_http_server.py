@@ -32,7 +32,9 @@ Routes (NAME is a file of the folder):
                                with a file PATH.stall beside it, only its headers, then a stall;
                                with a file PATH.hold beside it, its headers, then its body once
                                PATH.hold has been removed;
-                               with a file PATH.route beside it, the route written in that file
+                               with a file PATH.route beside it, the route written in that file;
+                               with a file PATH.redirect beside it, a redirect to the URL it holds;
+                               with a file PATH.pace holding MS, in 20 pieces MS milliseconds apart
 Requests with an absolute URI are served the same way, as by a proxy.
 """
 import gzip
@@ -120,6 +122,10 @@ class Handler(BaseHTTPRequestHandler):
         return path
 
     def route_files(self, name, query):
+        moved = self.file_path(name + ".redirect")
+        if moved is not None:
+            self.redirect(open(moved).read().strip())
+            return
         path = self.with_file(name)
         if path is None:
             return
@@ -139,8 +145,19 @@ class Handler(BaseHTTPRequestHandler):
             if not self.hold(path + ".hold"):
                 return
         self.wfile.flush()
+        if os.path.exists(path + ".pace"):
+            self.send_paced(open(path, "rb").read(), int(open(path + ".pace").read() or "0"))
+            return
         with open(path, "rb") as f:
             self.connection.sendfile(f)
+
+    def send_paced(self, body, interval_ms, pieces=20):
+        step = max(1, -(-len(body) // pieces))
+        for start in range(0, len(body), step):
+            if start:
+                time.sleep(interval_ms / 1000.0)
+            self.wfile.write(body[start:start + step])
+            self.wfile.flush()
 
     def route_type(self, rest, query):
         mime, _, name = rest.partition("/")
@@ -325,15 +342,10 @@ class Handler(BaseHTTPRequestHandler):
         if path is None:
             return
         body = open(path, "rb").read()
-        pause = float(query["seconds"][0]) / 10
         self.send_response(200)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
-        step = len(body) // 10 + 1
-        for at in range(0, len(body), step):
-            self.wfile.write(body[at:at + step])
-            self.wfile.flush()
-            time.sleep(pause)
+        self.send_paced(body, float(query["seconds"][0]) * 100, pieces=10)
 
 
 class Server(ThreadingHTTPServer):

@@ -44,6 +44,29 @@ TEST_F(SystemVersion, VersionFilesOfTwoOrThreePiecesAndTheDefaultForAnythingElse
             fallback);
 }
 
+TEST_F(SystemVersion, AKernelReleaseGivesItsFirstThreeNumbers) {
+  const struct {
+    const char* release;
+    MacSystemVersion expected;
+  } cases[] = {
+      {"6.1.0-13-amd64", {6, 1, 0}},
+      {"5.10.102.1-microsoft-standard-WSL2", {5, 10, 102}},
+      {"4.19", {4, 19, 0}},
+      {"4.19-rc1", {4, 19, 0}},
+      {"6", {6, 0, 0}},
+      {"6-custom", {6, 0, 0}},
+      {"6.", {6, 0, 0}},
+      {"3.2.1.0.9", {3, 2, 1}},
+      {"", {10, 0, 0}},
+      {"custom-6.1", {10, 0, 0}},
+      {"0.9", {10, 0, 0}},
+      {".5", {10, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MacSystemVersion::FromKernelRelease(c.release), c.expected) << c.release;
+  }
+}
+
 TEST_F(SystemVersion, EqualityTakesAllFourFields) {
   EXPECT_FALSE(MacSystemVersion(10, 6, 8, 0) == MacSystemVersion(10, 6, 8, 1));
   EXPECT_TRUE(MacSystemVersion(10, 6, 8, 1) == MacSystemVersion(10, 6, 8, 1));
@@ -73,11 +96,8 @@ TEST_F(SystemVersion, TheCacheIsReadOnceUnlessItReadsAsTheSentinel) {
 TEST_F(SystemVersion, OnLinuxTheKernelReleaseGivesTheVersion) {
   utsname names{};
   ASSERT_EQ(uname(&names), 0);
-  const MacSystemVersion version = MacSystemVersion::GetSystemVersion();
-  EXPECT_EQ(std::to_string(version.major) + "." + std::to_string(version.minor) + ".",
-            std::string(names.release)
-                .substr(0, std::to_string(version.major).size() +
-                               std::to_string(version.minor).size() + 2));
+  EXPECT_EQ(MacSystemVersion::GetSystemVersion(),
+            MacSystemVersion::FromKernelRelease(names.release));
 
   install::PlatformInfo info{};
   install::platform_getPlatformInfo(info);
