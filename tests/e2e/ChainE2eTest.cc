@@ -20,10 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::E2eSandbox;
 using testsupport::RunResult;
-using testsupport::kMessage0;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
 
+using testsupport::kMessage0;
 const std::string kPki = MOORSTEP_TEST_PKI;
 const std::string kMessage6 = "Unable to validate the downloaded version of Kavex ZEL.";
 const std::string kMessage8 =

@@ -18,10 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::E2eSandbox;
 using testsupport::RunResult;
-using testsupport::kMessage0;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
 
+using testsupport::kMessage0;
 const std::string kPki = MOORSTEP_TEST_PKI;
 constexpr long long kMiB = 1 << 20;
 

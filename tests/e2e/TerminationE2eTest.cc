@@ -22,10 +22,10 @@ namespace fs = std::filesystem;
 using testsupport::BackgroundRun;
 using testsupport::E2eSandbox;
 using testsupport::RunResult;
-using testsupport::kMessage0;
 using testsupport::StartOptions;
 using Strings = std::vector<std::string>;
 
+using testsupport::kMessage0;
 const std::string kPki = MOORSTEP_TEST_PKI;
 const std::string kMessage1 = "Something went wrong";
 const std::string kMessage6 = "Unable to validate the downloaded version of Kavex ZEL.";
