@@ -424,6 +424,8 @@ TEST_F(DownloaderTest, ProgressArithmetic) {
 TEST_F(DownloaderTest, ACancelDuringTheProxyLookupReportsAndRequestsNothing) {
   struct Reports : Idle {
     int count = 0;
+    int redirects = 0;
+    void willSendRequest(platform::UrlDownload&, const std::string&) override { ++redirects; }
     void didReceiveResponse(platform::UrlDownload&, const platform::UrlResponse&) override {
       ++count;
     }
@@ -439,6 +441,21 @@ TEST_F(DownloaderTest, ACancelDuringTheProxyLookupReportsAndRequestsNothing) {
   }
   EXPECT_EQ(reports.count, 0);
   EXPECT_TRUE(server_.requests().empty());
+
+  // The same once a redirect has been taken: its target's lookup is cancelled as well.
+  for (const bool destroy : {false, true}) {
+    const int before = reports.redirects;
+    auto transfer =
+        platform::UrlDownload::start(server_.url("/redirect/1/files/installer"), reports, {});
+    ASSERT_TRUE(transfer);
+    ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return reports.redirects > before; }, 5s));
+    transfer->cancel();
+    if (destroy) transfer.reset();
+    platform::RunLoop::main().runUntil([] { return false; }, 300ms);
+  }
+  EXPECT_EQ(reports.count, 0);
+  EXPECT_EQ(server_.requests(),
+            (Strings{"/redirect/1/files/installer", "/redirect/1/files/installer"}));
 }
 
 }  // namespace
