@@ -281,7 +281,8 @@ TEST_F(DownloaderTest, TooFewBytesInAWindowTimeOutHoweverRegularlyTheyCome) {
   downloader_.setRateWindow(1200ms);
   Done done = run({"/slow?bytes=50000&chunks=7&interval=250"}, "Other");
   EXPECT_TRUE(done.success) << "a slow but steady transfer";
-  for (const char* drip : {"/drip?interval=300", "/drip-headers?interval=300"}) {
+  for (const char* drip : {"/drip?interval=300", "/drip-headers?interval=300",
+                           "/redirect-to?url=%2Fdrip%3Finterval%3D300"}) {
     SCOPED_TRACE(drip);
     const auto started = std::chrono::steady_clock::now();
     done = run({drip}, "Other");
@@ -305,6 +306,7 @@ TEST_F(DownloaderTest, SizeLimitsPerUrlAndFreeSpace) {
     bool created;
   } cases[] = {
       {"/files/installer", 99999, -1103, false},
+      {"/redirect/2/files/installer", 99999, -1103, false},
       {"/no-length/installer", 99999, -1103, true},
       {"/gzip-type/installer", 99999, -1103, true},
       {"/gzip-encoding/installer", 99999, -1103, true},
