@@ -11,5 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   install::RuntimeVersionInfo runtime{};
   install::parseFileVersion(text, runtime);
   MacSystemVersion::FromVersionText(text);
+  MacSystemVersion::FromKernelRelease(text);
   return 0;
 }

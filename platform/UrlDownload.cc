@@ -357,7 +357,9 @@ std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count,
 }
 
 bool UrlDownload::store(const char* data, std::size_t length) {
-  if (redirectTarget_ && !cancelled_) return true;  // the body of a redirect is not kept
+  // A redirect's body is not read at all: it could be endless, and it counts against nothing.
+  // The short write ends the response, and complete() follows the redirect.
+  if (redirectTarget_) return false;
   if (cancelled_ || !file_ || error_) return false;
   if (decoder_) {
     const GzipDecoder::Status status = decoder_->decode(
@@ -393,7 +395,7 @@ void UrlDownload::arrived(std::size_t length) {
 }
 
 void UrlDownload::complete(CURLcode result) {
-  if (redirectTarget_ && !error_ && result == CURLE_OK) {
+  if (redirectTarget_ && !error_ && (result == CURLE_OK || result == CURLE_WRITE_ERROR)) {
     followRedirect();
     return;
   }

@@ -23,9 +23,8 @@ using testsupport::RunResult;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
 
+using testsupport::kMessage0;
 const std::string kPki = MOORSTEP_TEST_PKI;
-const std::string kMessage0 =
-    "This application requires a version of Kavex ZEL which cannot be found.";
 const std::string kMessage6 = "Unable to validate the downloaded version of Kavex ZEL.";
 const std::string kMessage8 =
     "This application requires an update to Kavex ZEL that is not available";
@@ -47,11 +46,7 @@ std::string refusalReason(const RunResult& run) {
 class Chain : public ::testing::Test {
  protected:
   Chain() : exe_(box_.makeBundle()), www_(box_.dir().make("www")), server_(www_) {
-    box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
-    box_.setEnv("http_proxy", server_.url(""));
-    box_.setEnv("no_proxy", "127.0.0.1");
-    std::tie(installerPath_, signaturePath_) = E2eSandbox::downloadPaths();
-    fs::create_directories(fs::path(www_ + installerPath_).parent_path());
+    std::tie(installerPath_, signaturePath_) = box_.downloadFrom(server_, www_);
     serveCrl("intermediate.crl", kPki + "/crl/intermediate-empty.crl");
     serveCrl("root.crl", kPki + "/crl/root-empty.crl");
   }
@@ -60,11 +55,7 @@ class Chain : public ::testing::Test {
   void serveSigned(const std::string& signer, const std::string& pki = kPki) {
     fs::copy_file(MOORSTEP_SAMPLE_RUNTIME_INSTALLER, www_ + installerPath_,
                   fs::copy_options::overwrite_existing);
-    ASSERT_EQ(platform::Task::launchAndWait(
-                  MOORSTEP_SIGN_INSTALLER,
-                  {"--signer", pki + "/" + signer + ".pem", "--key", pki + "/" + signer + ".key",
-                   "--chain", pki + "/intermediate.pem", "--in", www_ + installerPath_, "--out",
-                   www_ + signaturePath_}),
+    ASSERT_EQ(E2eSandbox::signInstaller(www_ + installerPath_, www_ + signaturePath_, signer, pki),
               0);
   }
   void serveCrl(const std::string& name, const std::string& file) {

@@ -21,9 +21,8 @@ using testsupport::RunResult;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
 
+using testsupport::kMessage0;
 const std::string kPki = MOORSTEP_TEST_PKI;
-const std::string kMessage0 =
-    "This application requires a version of Kavex ZEL which cannot be found.";
 constexpr long long kMiB = 1 << 20;
 
 std::vector<std::string> entries(const std::string& folder) {
@@ -54,20 +53,11 @@ bool logged(const RunResult& r, const std::string& line) {
 class DownloadLimits : public ::testing::Test {
  protected:
   DownloadLimits() : exe_(box_.makeBundle()), www_(box_.dir().make("www")), server_(www_) {
-    box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
-    box_.setEnv("http_proxy", server_.url(""));
-    box_.setEnv("no_proxy", "127.0.0.1");
-    std::tie(installerPath_, signaturePath_) = E2eSandbox::downloadPaths();
-    fs::create_directories(fs::path(www_ + installerPath_).parent_path());
+    std::tie(installerPath_, signaturePath_) = box_.downloadFrom(server_, www_);
     fs::copy_file(kPki + "/crl/intermediate-empty.crl", www_ + "/intermediate.crl");
     fs::copy_file(kPki + "/crl/root-empty.crl", www_ + "/root.crl");
     fs::copy_file(MOORSTEP_SAMPLE_RUNTIME_INSTALLER, www_ + installerPath_);
-    EXPECT_EQ(
-        platform::Task::launchAndWait(MOORSTEP_SIGN_INSTALLER,
-                                      {"--signer", kPki + "/good.pem", "--key", kPki + "/good.key",
-                                       "--chain", kPki + "/intermediate.pem", "--in",
-                                       www_ + installerPath_, "--out", www_ + signaturePath_}),
-        0);
+    EXPECT_EQ(E2eSandbox::signInstaller(www_ + installerPath_, www_ + signaturePath_), 0);
   }
 
   // The server answers requests for path with one of its misbehaving routes.

@@ -25,9 +25,8 @@ using testsupport::RunResult;
 using testsupport::StartOptions;
 using Strings = std::vector<std::string>;
 
+using testsupport::kMessage0;
 const std::string kPki = MOORSTEP_TEST_PKI;
-const std::string kMessage0 =
-    "This application requires a version of Kavex ZEL which cannot be found.";
 const std::string kMessage1 = "Something went wrong";
 const std::string kMessage6 = "Unable to validate the downloaded version of Kavex ZEL.";
 const std::string kInheritedState = "INT default\nTERM default\nHUP default\nPIPE default\n";
@@ -68,12 +67,8 @@ class Termination : public ::testing::Test {
         www_(box_.dir().make("www")),
         server_(www_),
         record_(box_.dir().make("record")) {
-    box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
-    box_.setEnv("http_proxy", server_.url(""));
-    box_.setEnv("no_proxy", "127.0.0.1");
     box_.setEnv("MOORSTEP_RECORDING_DIR", record_);
-    std::tie(installerPath_, signaturePath_) = E2eSandbox::downloadPaths();
-    fs::create_directories(fs::path(www_ + installerPath_).parent_path());
+    std::tie(installerPath_, signaturePath_) = box_.downloadFrom(server_, www_);
     for (const char* crl : {"intermediate", "root"}) {
       fs::copy_file(kPki + "/crl/" + crl + "-empty.crl", www_ + "/" + crl + ".crl");
     }
@@ -82,12 +77,7 @@ class Termination : public ::testing::Test {
 
   void serveSigned(const std::string& installer) {
     fs::copy_file(installer, www_ + installerPath_, fs::copy_options::overwrite_existing);
-    ASSERT_EQ(
-        platform::Task::launchAndWait(MOORSTEP_SIGN_INSTALLER,
-                                      {"--signer", kPki + "/good.pem", "--key", kPki + "/good.key",
-                                       "--chain", kPki + "/intermediate.pem", "--in",
-                                       www_ + installerPath_, "--out", www_ + signaturePath_}),
-        0);
+    ASSERT_EQ(E2eSandbox::signInstaller(www_ + installerPath_, www_ + signaturePath_), 0);
   }
   // The served files whose bodies wait for release().
   Strings holdsFor(Phase phase) const {

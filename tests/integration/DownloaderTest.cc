@@ -281,7 +281,8 @@ TEST_F(DownloaderTest, TooFewBytesInAWindowTimeOutHoweverRegularlyTheyCome) {
   downloader_.setRateWindow(1200ms);
   Done done = run({"/slow?bytes=50000&chunks=7&interval=250"}, "Other");
   EXPECT_TRUE(done.success) << "a slow but steady transfer";
-  for (const char* drip : {"/drip?interval=300", "/drip-headers?interval=300"}) {
+  for (const char* drip : {"/drip?interval=300", "/drip-headers?interval=300",
+                           "/redirect-to?url=%2Fdrip%3Finterval%3D300"}) {
     SCOPED_TRACE(drip);
     const auto started = std::chrono::steady_clock::now();
     done = run({drip}, "Other");
@@ -305,6 +306,7 @@ TEST_F(DownloaderTest, SizeLimitsPerUrlAndFreeSpace) {
     bool created;
   } cases[] = {
       {"/files/installer", 99999, -1103, false},
+      {"/redirect/2/files/installer", 99999, -1103, false},
       {"/no-length/installer", 99999, -1103, true},
       {"/gzip-type/installer", 99999, -1103, true},
       {"/gzip-encoding/installer", 99999, -1103, true},
@@ -319,6 +321,15 @@ TEST_F(DownloaderTest, SizeLimitsPerUrlAndFreeSpace) {
     for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file));
   }
   EXPECT_EQ(downloader_.lastError()->localizedDescription, "cannot create file");
+
+  // A redirect's own body is never stored nor counted, and cannot hold the transfer forever.
+  for (const char* declared : {"", "&length=1152921504606846976"}) {
+    SCOPED_TRACE(declared);
+    done = run({std::string("/redirect-endless?url=/files/installer.p7") + declared}, "Other",
+               false, {2000});
+    ASSERT_TRUE(done.success);
+    EXPECT_EQ(readFile(done.files.at(0)), readFile(served_.path() + "/installer.p7"));
+  }
 
   done = run({"/files/one.crl", "/endless", "/files/three.crl"}, CRL_DOWNLOAD_NOTIFY_DONE, true,
              {600});
@@ -415,6 +426,8 @@ TEST_F(DownloaderTest, ProgressArithmetic) {
 TEST_F(DownloaderTest, ACancelDuringTheProxyLookupReportsAndRequestsNothing) {
   struct Reports : Idle {
     int count = 0;
+    int redirects = 0;
+    void willSendRequest(platform::UrlDownload&, const std::string&) override { ++redirects; }
     void didReceiveResponse(platform::UrlDownload&, const platform::UrlResponse&) override {
       ++count;
     }
@@ -430,6 +443,21 @@ TEST_F(DownloaderTest, ACancelDuringTheProxyLookupReportsAndRequestsNothing) {
   }
   EXPECT_EQ(reports.count, 0);
   EXPECT_TRUE(server_.requests().empty());
+
+  // The same once a redirect has been taken: its target's lookup is cancelled as well.
+  for (const bool destroy : {false, true}) {
+    const int before = reports.redirects;
+    auto transfer =
+        platform::UrlDownload::start(server_.url("/redirect/1/files/installer"), reports, {});
+    ASSERT_TRUE(transfer);
+    ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return reports.redirects > before; }, 5s));
+    transfer->cancel();
+    if (destroy) transfer.reset();
+    platform::RunLoop::main().runUntil([] { return false; }, 300ms);
+  }
+  EXPECT_EQ(reports.count, 0);
+  EXPECT_EQ(server_.requests(),
+            (Strings{"/redirect/1/files/installer", "/redirect/1/files/installer"}));
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <stdexcept>
 
 #include "BackgroundRun.h"
+#include "HttpServer.h"
 #include "ScopedEnv.h"
 #include "libinstall/LibInstall.h"
+#include "platform/Task.h"
 
 namespace testsupport {
 namespace fs = std::filesystem;
@@ -76,6 +78,25 @@ std::pair<std::string, std::string> E2eSandbox::downloadPaths() {
   }
   const std::size_t prefix = std::string("http://").size() + sizeof kHost - 1;
   return {std::string(installer).substr(prefix), std::string(signature).substr(prefix)};
+}
+
+std::pair<std::string, std::string> E2eSandbox::downloadFrom(const HttpServer& server,
+                                                             const std::string& www) {
+  setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
+  setEnv("http_proxy", server.url(""));
+  setEnv("no_proxy", "127.0.0.1");
+  std::pair<std::string, std::string> paths = downloadPaths();
+  fs::create_directories(fs::path(www + paths.first).parent_path());
+  return paths;
+}
+
+int E2eSandbox::signInstaller(const std::string& installer, const std::string& signature,
+                              const std::string& signer, const std::string& pki) {
+  const std::string from = pki.empty() ? MOORSTEP_TEST_PKI : pki;
+  return platform::Task::launchAndWait(
+      MOORSTEP_SIGN_INSTALLER,
+      {"--signer", from + "/" + signer + ".pem", "--key", from + "/" + signer + ".key", "--chain",
+       from + "/intermediate.pem", "--in", installer, "--out", signature});
 }
 
 void E2eSandbox::setEnv(const std::string& name, std::optional<std::string> value) {

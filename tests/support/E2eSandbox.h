@@ -13,7 +13,12 @@
 namespace testsupport {
 
 class BackgroundRun;
+class HttpServer;
 struct StartOptions;
+
+// The message of a run that ends without a runtime to start.
+inline const std::string kMessage0 =
+    "This application requires a version of Kavex ZEL which cannot be found.";
 
 struct RunResult {
   int exitCode = -1;
@@ -51,6 +56,15 @@ class E2eSandbox {
   // The paths (after the host) of the runtime installer and its signature that the program
   // asks for on this machine.
   static std::pair<std::string, std::string> downloadPaths();
+  // Programs run here download from server, whose folder is www, and reach every other host
+  // (the revocation lists' host) through it as their proxy. Makes the installer's folder under
+  // www; returns downloadPaths().
+  std::pair<std::string, std::string> downloadFrom(const HttpServer& server,
+                                                   const std::string& www);
+  // Signs installer into signature as signer (a name of pki, by default the test PKI) with
+  // pki's intermediate as its chain; the signing tool's exit status.
+  static int signInstaller(const std::string& installer, const std::string& signature,
+                           const std::string& signer = "good", const std::string& pki = {});
 
   RunResult run(const std::string& executable, const std::vector<std::string>& args,
                 const std::optional<std::string>& argv0 = std::nullopt);

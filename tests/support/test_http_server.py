@@ -9,6 +9,8 @@ Routes (NAME is a file of the folder):
   /redirect/N/PATH             N redirects, then PATH
   /redirect-loop               redirects to itself
   /redirect-to?url=URL         one redirect to URL (any scheme)
+  /redirect-endless?url=URL[&length=N]  a redirect to URL whose body never ends, announcing
+                               N bytes if given
   /gzip-type/NAME              the file gzipped, Content-Type application/x-gzip
   /gzip-encoding/NAME          the file with Content-Encoding gzip
   /gzip-corrupt                application/x-gzip content that is not gzip
@@ -181,6 +183,24 @@ class Handler(BaseHTTPRequestHandler):
     def route_redirect_to(self, rest, query):
         self.redirect(query["url"][0])
 
+    def route_redirect_endless(self, rest, query):
+        self.send_response(302)
+        self.send_header("Location", query["url"][0])
+        if "length" in query:
+            self.send_header("Content-Length", query["length"][0])
+        self.send_endless()
+
+    def send_endless(self):
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        piece = b"e" * 65536
+        try:
+            while True:
+                self.wfile.write(piece)
+        except OSError:
+            pass
+
     def route_gzip_type(self, name, query):
         path = self.with_file(name)
         if path is not None:
@@ -294,15 +314,7 @@ class Handler(BaseHTTPRequestHandler):
 
     def route_endless(self, rest, query):
         self.send_response(200)
-        self.send_header("Connection", "close")
-        self.end_headers()
-        self.close_connection = True
-        piece = b"e" * 65536
-        try:
-            while True:
-                self.wfile.write(piece)
-        except OSError:
-            pass
+        self.send_endless()
 
     def route_declare(self, rest, query):
         self.send_response(200)
