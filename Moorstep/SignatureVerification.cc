@@ -85,7 +85,7 @@ std::optional<std::string> bioText(BIO* bio) {
 }
 
 // Hashing a large installer is one long call into the library. A request to terminate must not
-// wait for its end, so every few MiB read the signals that have arrived are handled.
+// wait for its end, so after every MiB read the signals that have arrived are handled.
 constexpr std::size_t kSignalCheckBytes = std::size_t{1} << 20;
 
 long handleSignalsWhileReading(BIO* bio, int operation, const char*, std::size_t, int, long,

@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "HeaderLine.h"
 #include "RunLoop.h"
@@ -64,11 +65,9 @@ bool isHttpUrl(const std::string& url) {
 
 // Whether the filesystem of path's folder has room for length more bytes.
 bool hasRoomFor(const std::string& path, std::uint64_t length) {
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   struct statvfs info {};
   // Where the question cannot be answered, creating and writing the file will tell.
-  if (::statvfs(folder.c_str(), &info) != 0) return true;
+  if (::statvfs(std::filesystem::path(path).parent_path().c_str(), &info) != 0) return true;
   return length / info.f_frsize < info.f_bavail;
 }
 
