@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace moorstep {
+
+// What an administrator's policy asks of the revocation phase. The default is the design's own:
+// a list that cannot be had proves nothing, so the signature stands.
+struct RevocationPolicy {
+  // A list that cannot be had (missing, unreachable, over its limit, unreadable, signed by no
+  // issuer of the chain) refuses the signature instead.
+  bool require = false;
+  // The lists are read from this folder, each under the last path component of its address,
+  // instead of being downloaded.
+  std::optional<std::string> folder;
+};
+
+}  // namespace moorstep
