@@ -183,12 +183,12 @@ void Downloader::decideDestinationWithSuggestedFilename(platform::UrlDownload& d
     install::logNoPrivateDownloadFolder();
     return;
   }
-  const std::string path = (fs::path(folder->path()) / filename).string();
-  install::logDownloadDest(path.c_str());
-  download.setDestination(path, false);
+  download.setDestination((fs::path(folder->path()) / filename).string(), false);
 }
 
 void Downloader::didCreateDestination(platform::UrlDownload&, const std::string& path) {
+  // Named only now: when the name is taken, the file created is not the one asked for.
+  install::logDownloadDest(path.c_str());
   resultPaths_.push_back(path);
   DebugTrace("Info: Downloading to %@", path);
 }

@@ -169,6 +169,8 @@ TEST_F(DownloaderTest, ANewListStartsAfreshWhileCleanupRemembersEveryList) {
   ASSERT_EQ(first.files.size(), 2u);
   const std::string folder = privateFolder(first);
   EXPECT_EQ(first.files[1], folder + "/installer-1") << "an existing file is never overwritten";
+  EXPECT_EQ(log()[2], "Download destination is " + folder + "/installer-1")
+      << "the line names the file created";
   EXPECT_EQ(first.name, "Other");
   for (const auto& line : log()) EXPECT_FALSE(line.starts_with("Begin ")) << line;
 
