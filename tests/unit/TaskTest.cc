@@ -7,6 +7,7 @@
 
 #include "ScopedEnv.h"
 #include "TempDir.h"
+#include "platform/PrivateFolder.h"
 #include "platform/Scanner.h"
 #include "platform/SearchPaths.h"
 #include "platform/Task.h"
@@ -93,6 +94,31 @@ TEST(SearchPaths, XdgFoldersWithTheirDefaultsAndOnlyAbsoluteEntries) {
   EXPECT_EQ(platform::temporaryDirectory(), "/tmp");
   unsetenv("HOME");
   EXPECT_FALSE(platform::homeDirectory().empty()) << "from the password database";
+}
+
+TEST(PrivateFolder, ATemporaryFolderThatOthersCouldRenameInIsPassedOver) {
+  testsupport::ScopedEnv saved({"TMPDIR", "XDG_CACHE_HOME"});
+  TempDir dir;
+  setenv("XDG_CACHE_HOME", (dir.path() + "/cache").c_str(), 1);
+  const std::string cache = dir.path() + "/cache/moorstep";
+  const std::string tmp = dir.make("tmp");
+  setenv("TMPDIR", tmp.c_str(), 1);
+  const struct {
+    mode_t mode;
+    uid_t owner;
+    bool used;
+  } cases[] = {
+      {0700, geteuid(), true}, {01777, geteuid(), true}, {01770, geteuid(), true},
+      {0755, geteuid(), true}, {0777, geteuid(), false}, {0770, geteuid(), false},
+      {0707, geteuid(), false}, {0755, 65534, false},   {01777, 65534, false},
+  };
+  for (const auto& c : cases) {
+    if (c.owner != geteuid() && geteuid() != 0) continue;  // only root can give a folder away
+    ASSERT_EQ(chown(tmp.c_str(), c.owner, static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(chmod(tmp.c_str(), c.mode), 0);
+    EXPECT_EQ(platform::PrivateFolder::parentCandidates().front(), c.used ? tmp : cache)
+        << std::oct << c.mode << " owned by " << std::dec << c.owner;
+  }
 }
 
 }  // namespace
