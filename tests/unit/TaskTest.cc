@@ -7,6 +7,7 @@
 
 #include "ScopedEnv.h"
 #include "TempDir.h"
+#include "platform/OpenFile.h"
 #include "platform/PrivateFolder.h"
 #include "platform/Scanner.h"
 #include "platform/SearchPaths.h"
@@ -48,6 +49,20 @@ TEST(Task, ReportsExitStatusSignalsAndFilesThatCannotStart) {
   chmod(garbage.c_str(), 0755);
   EXPECT_EQ(Task::launchAndWait(garbage, {}), 126);
   EXPECT_EQ(Task::launchAndWait(dir.path(), {}), 126) << "a folder";
+
+  // Through an open file, the name only shows in argv[0].
+  for (const auto& [file, status] : {std::pair{dir.path() + "/seven", 7},
+                                     {garbage, 126},
+                                     {script(dir, "empty", "", 0755), 0},
+                                     {dir.write("lost", "#!/nonexistent\n"), 127}}) {
+    chmod(file.c_str(), 0755);
+    const std::optional<platform::OpenFile> opened = platform::OpenFile::open(file);
+    ASSERT_TRUE(opened);
+    Task task(dir.path() + "/elsewhere", {});
+    task.setExecutableFile(opened->descriptor());
+    task.launch();
+    EXPECT_EQ(task.waitUntilExit(), status) << file;
+  }
 
   // Started by a parent that ignores SIGCHLD, the kernel would reap the child unasked.
   signal(SIGCHLD, SIG_IGN);
@@ -108,9 +123,9 @@ TEST(PrivateFolder, ATemporaryFolderThatOthersCouldRenameInIsPassedOver) {
     uid_t owner;
     bool used;
   } cases[] = {
-      {0700, geteuid(), true}, {01777, geteuid(), true}, {01770, geteuid(), true},
-      {0755, geteuid(), true}, {0777, geteuid(), false}, {0770, geteuid(), false},
-      {0707, geteuid(), false}, {0755, 65534, false},   {01777, 65534, false},
+      {0700, geteuid(), true},  {01777, geteuid(), true}, {01770, geteuid(), true},
+      {0755, geteuid(), true},  {0777, geteuid(), false}, {0770, geteuid(), false},
+      {0707, geteuid(), false}, {0755, 65534, false},     {01777, 65534, false},
   };
   for (const auto& c : cases) {
     if (c.owner != geteuid() && geteuid() != 0) continue;  // only root can give a folder away
