@@ -83,6 +83,8 @@ void Downloader::startDownload(const std::string& notificationName) {
   }
   if (kind) install::logDownloadBegin(kind, urlString.c_str());
   platform::UrlDownload::Options options = transferOptions_;
+  // Revocation lists travel over plain HTTP from hosts named in certificates.
+  options.refuseInwardRedirects = notificationName == CRL_DOWNLOAD_NOTIFY_DONE;
   if (!maxBytes_.empty()) {
     options.maxBytes = maxBytes_[std::min<std::size_t>(static_cast<std::size_t>(currentUrlIndex_),
                                                        maxBytes_.size() - 1)];

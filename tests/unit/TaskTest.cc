@@ -7,6 +7,7 @@
 
 #include "ScopedEnv.h"
 #include "TempDir.h"
+#include "platform/NetworkAddress.h"
 #include "platform/OpenFile.h"
 #include "platform/PrivateFolder.h"
 #include "platform/Scanner.h"
@@ -109,6 +110,42 @@ TEST(SearchPaths, XdgFoldersWithTheirDefaultsAndOnlyAbsoluteEntries) {
   EXPECT_EQ(platform::temporaryDirectory(), "/tmp");
   unsetenv("HOME");
   EXPECT_FALSE(platform::homeDirectory().empty()) << "from the password database";
+}
+
+TEST(NetworkAddress, LoopbackAndInwardRangesInBothFamilies) {
+  using platform::NetworkAddress;
+  const struct {
+    const char* address;
+    bool loopback;
+    bool inward;
+  } cases[] = {
+      {"127.0.0.1", true, true},
+      {"127.255.0.9", true, true},
+      {"[::1]", true, true},
+      {"::ffff:127.0.0.2", true, true},
+      {"0.0.0.0", false, true},
+      {"::", false, true},
+      {"10.1.2.3", false, true},
+      {"172.16.0.1", false, true},
+      {"172.31.255.255", false, true},
+      {"192.168.1.1", false, true},
+      {"169.254.169.254", false, true},
+      {"fe80::1%eth0", false, true},
+      {"fd00::1", false, true},
+      {"[::ffff:10.0.0.1]", false, true},
+      {"172.32.0.1", false, false},
+      {"192.0.2.1", false, false},
+      {"11.0.0.1", false, false},
+      {"2001:db8::1", false, false},
+      {"localhost", false, false},
+      {"127.1", false, false},
+      {"", false, false},
+      {"[]", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NetworkAddress::isLoopback(c.address), c.loopback) << c.address;
+    EXPECT_EQ(NetworkAddress::isInward(c.address), c.inward) << c.address;
+  }
 }
 
 TEST(PrivateFolder, ATemporaryFolderThatOthersCouldRenameInIsPassedOver) {
