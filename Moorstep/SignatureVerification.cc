@@ -7,6 +7,7 @@
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <set>
@@ -19,6 +20,7 @@
 #include "libinstall/InstallLogMsgs.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationQueue.h"
+#include "platform/OpenFile.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Text.h"
 
@@ -400,7 +402,11 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
     setErrorString("Failed to create store pkcs7 signature");
     return false;
   }
-  platform::BioPtr data(BIO_new_file(dataPath_.c_str(), "rb"));
+  std::optional<platform::OpenFile> opened;
+  if (dataFd_ < 0) opened = platform::OpenFile::open(dataPath_);
+  const int fd = opened ? opened->descriptor() : dataFd_;
+  platform::BioPtr data(fd >= 0 && ::lseek(fd, 0, SEEK_SET) == 0 ? BIO_new_fd(fd, BIO_NOCLOSE)
+                                                                 : nullptr);
   if (!data) {
     setErrorString("Unable to read data " + dataPath_);
     return false;

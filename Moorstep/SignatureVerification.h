@@ -36,6 +36,8 @@ class SignatureVerification {
 
   void setDownloader(Downloader* downloader) { downloader_ = downloader; }
   void setDataPath(std::string path) { dataPath_ = std::move(path); }
+  // The data as a file the caller holds open, read instead of what dataPath names; -1 for none.
+  void setDataFile(int fd) { dataFd_ = fd; }
   void setSignaturePath(std::string path) { signaturePath_ = std::move(path); }
   void setCrlPaths(std::optional<std::vector<std::string>> paths) { crlPaths_ = std::move(paths); }
 
@@ -85,6 +87,7 @@ class SignatureVerification {
   std::optional<std::string> errorString_{std::string()};
   bool startedFetchingCrls_ = false;
   std::string dataPath_;
+  int dataFd_ = -1;
   std::string signaturePath_;
   std::optional<std::vector<std::string>> crlPaths_;
   Downloader* downloader_ = nullptr;

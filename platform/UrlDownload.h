@@ -37,6 +37,10 @@ class UrlDownload {
     // rateWindow fails as timed out, however regularly the bytes come.
     std::uint64_t minBytesPerWindow = 1024;
     std::chrono::milliseconds rateWindow{std::chrono::seconds(60)};
+    // A redirect sent from outside this machine may not lead to it, to a link-local or to a
+    // private address: whoever can forge a plain-HTTP answer could otherwise make us reach
+    // services that listen only there. The start URL may lead anywhere.
+    bool refuseInwardRedirects = false;
   };
 
   // Starts at once; the reports come later, from the loop. nullptr when no transfer could be
@@ -63,6 +67,7 @@ class UrlDownload {
   static int onTimer(CURLM* multi, long timeoutMs, void* self);
   static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self);
+  static int onConnected(void* self, char* peer, char* local, int peerPort, int localPort);
   static gboolean onSocketReady(gint fd, GIOCondition condition, gpointer self);
   static gboolean onCurlTimeout(gpointer self);
   static gboolean onIdleCheck(gpointer self);
@@ -75,6 +80,7 @@ class UrlDownload {
   bool endOfHeaders();
   bool responseArrived(long status);
   bool redirectTo(const std::string& target);
+  bool redirectedFromLoopback() const;
   void followRedirect();
   bool store(const char* data, std::size_t length);
   bool write(const char* data, std::size_t length);
@@ -96,6 +102,10 @@ class UrlDownload {
   std::unique_ptr<ProxyLookup> lookup_;
   std::optional<std::string> redirectTarget_;
   int redirects_ = 0;
+  // The request may go through a proxy, whose address is then the connected one.
+  bool proxied_ = false;
+  // This request follows a redirect that may not lead inward.
+  bool inwardBarred_ = false;
   std::map<curl_socket_t, SourceId> watches_;
   SourceId curlTimer_;
   SourceId idleCheck_;
