@@ -269,17 +269,30 @@ void SignatureVerification::handleDownloaderDone(bool success,
   verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
 }
 
-bool SignatureVerification::addCrls(X509_STORE* store) {
+platform::X509CrlStackPtr SignatureVerification::readCrls() {
+  platform::X509CrlStackPtr crls(sk_X509_CRL_new_null());
+  if (!crls) return nullptr;
   for (const std::string& path : *crlPaths_) {
     platform::X509CrlPtr crl = readCrlFromPath(path);
     if (!crl) continue;
-    // The store keeps a reference of its own.
-    if (X509_STORE_add_crl(store, crl.get()) != 1) {
-      DebugTrace("Warning: Error adding CRL to store");
-      return false;
+    if (!sk_X509_CRL_push(crls.get(), crl.get())) {
+      DebugTrace("Warning: Error adding CRL to set");
+      return nullptr;
+    }
+    crl.release();
+  }
+  return crls;
+}
+
+platform::X509StackPtr SignatureVerification::untrustedForCrls(STACK_OF(X509) * captured) const {
+  platform::X509StackPtr untrusted(X509_chain_up_ref(captured));
+  for (int i = 0; untrusted && carriedCerts_ && i < sk_X509_num(carriedCerts_.get()); ++i) {
+    if (!X509_add_cert(untrusted.get(), sk_X509_value(carriedCerts_.get(), i),
+                       X509_ADD_FLAG_UP_REF | X509_ADD_FLAG_NO_DUP)) {
+      return nullptr;
     }
   }
-  return true;
+  return untrusted;
 }
 
 bool SignatureVerification::checkCertsAgainstCrls() {
@@ -287,23 +300,23 @@ bool SignatureVerification::checkCertsAgainstCrls() {
   platform::X509StorePtr store = makeStoreForPkcs7();
   bool ok = static_cast<bool>(store);
   if (!ok) DebugTrace("Warning: Unable to get store for CRL");
-  if (ok) {
-    useForRevocation(store.get());
-    ok = addCrls(store.get());
-  }
+  if (ok) useForRevocation(store.get());
+  platform::X509CrlStackPtr crls = ok ? readCrls() : nullptr;
+  ok = ok && crls;
   // The validations below report into a fresh list, apart from the one under test.
   platform::X509StackPtr captured = std::move(certChain);
   certChain.reset(sk_X509_new_null());
-  if (!certChain) {
+  platform::X509StackPtr untrusted = captured ? untrustedForCrls(captured.get()) : nullptr;
+  if (!certChain || !untrusted) {
     DebugTrace("Warning: Unable to recreate certChain");
     ok = false;
   }
   install::logCertChainBegin();
   bool revoked = false;
-  while (ok && !revoked && captured && sk_X509_num(captured.get()) > 0) {
-    // The signer comes off first, the anchor's copy last; the rest are the intermediates.
+  while (ok && !revoked && sk_X509_num(captured.get()) > 0) {
+    // The signer comes off first, the anchor's copy last.
     platform::X509Ptr certificate(sk_X509_pop(captured.get()));
-    if (hasCertificateBeenRevoked(certificate.get(), store.get(), captured.get())) {
+    if (hasCertificateBeenRevoked(certificate.get(), store.get(), untrusted.get(), crls.get())) {
       revoked = true;
       install::logCertRevocationFound();
       setErrorString(callbackError);
@@ -320,7 +333,8 @@ bool SignatureVerification::checkCertsAgainstCrls() {
 }
 
 bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
-                                                      STACK_OF(X509) * chain) {
+                                                      STACK_OF(X509) * chain,
+                                                      STACK_OF(X509_CRL) * crls) {
   platform::X509StoreCtxPtr context(X509_STORE_CTX_new());
   if (!context) {
     DebugTrace("Warning: Unable to create X509_STORE_CTX object for CRL checks");
@@ -330,6 +344,9 @@ bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_ST
     DebugTrace("Warning: Unable to initialize CRL verification context");
     return false;
   }
+  // Given as a set, the lists are found whoever signed them; looked up in the store, only by
+  // the certificate's own issuer name, indirect ones would never be.
+  X509_STORE_CTX_set0_crls(context.get(), crls);
   if (X509_verify_cert(context.get()) == 1) return false;
   if (callbackErrorNumber == X509_V_ERR_CERT_REVOKED) return true;
   // Fail open: only a proven revocation rejects.
@@ -412,6 +429,8 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
   // detached file is given too, as the library did before OpenSSL 3.
   const bool verified =
       PKCS7_verify(pkcs7, nullptr, store.get(), data.get(), nullptr, PKCS7_NO_DUAL_CONTENT) == 1;
+  STACK_OF(X509)* carried = PKCS7_type_is_signed(pkcs7) ? pkcs7->d.sign->cert : nullptr;
+  carriedCerts_.reset(verified && carried ? X509_chain_up_ref(carried) : nullptr);
   setErrorString(verified ? std::string()
                           : "Error verifying code signature. " + callbackError.value_or(""));
   return verified;

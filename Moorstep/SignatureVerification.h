@@ -51,8 +51,10 @@ class SignatureVerification {
   void handleDownloaderDone(bool success, const std::vector<std::string>& files);
   // False only when a certificate of the captured chain is proven revoked.
   bool checkCertsAgainstCrls();
+  // The certificate is validated on its own, with chain as the certificates it may be issued
+  // through and crls as every list of the run, whoever signed them.
   static bool hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
-                                        STACK_OF(X509) * chain);
+                                        STACK_OF(X509) * chain, STACK_OF(X509_CRL) * crls);
   static platform::X509CrlPtr readCrlFromPath(const std::string& path);
   platform::X509Ptr readCertificateFromPath(const std::string& path);
 
@@ -79,8 +81,11 @@ class SignatureVerification {
   void notifyDownloaderDone(const platform::Notification& notification);
   // Logs the refusal and its reason (the first text recorded, else generalText), posts NO.
   void refuseSignature(const std::string& generalText);
-  // Adds every readable CRL to the store; false when the store refused one.
-  bool addCrls(X509_STORE* store);
+  // Every readable CRL, as one set; null when the set cannot be made.
+  platform::X509CrlStackPtr readCrls();
+  // The captured chain and the certificates that the signature carries: a list may be signed
+  // by one that is not on the chain.
+  platform::X509StackPtr untrustedForCrls(STACK_OF(X509) * captured) const;
 
   std::optional<std::string> errorString_{std::string()};
   bool startedFetchingCrls_ = false;
@@ -88,6 +93,8 @@ class SignatureVerification {
   std::string signaturePath_;
   std::optional<std::vector<std::string>> crlPaths_;
   Downloader* downloader_ = nullptr;
+  // The certificates of the signature that phase one accepted.
+  platform::X509StackPtr carriedCerts_;
 };
 
 }  // namespace moorstep

@@ -20,8 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::X509Ptr root = verifier.getKavexRoot();
   platform::X509StackPtr chain(sk_X509_new_null());
   if (!store || !root || !chain) return 0;
-  X509_STORE_set_flags(store.get(), X509_V_FLAG_CRL_CHECK | X509_V_FLAG_IGNORE_CRITICAL);
-  if (X509_STORE_add_crl(store.get(), crl.get()) != 1) return 0;
-  SignatureVerification::hasCertificateBeenRevoked(root.get(), store.get(), chain.get());
+  platform::X509CrlStackPtr crls(sk_X509_CRL_new_null());
+  if (!crls || !sk_X509_CRL_push(crls.get(), crl.get())) return 0;
+  crl.release();
+  X509_STORE_set_flags(store.get(), X509_V_FLAG_CRL_CHECK | X509_V_FLAG_IGNORE_CRITICAL |
+                                        X509_V_FLAG_EXTENDED_CRL_SUPPORT);
+  SignatureVerification::hasCertificateBeenRevoked(root.get(), store.get(), chain.get(),
+                                                   crls.get());
   return 0;
 }

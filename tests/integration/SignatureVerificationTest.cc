@@ -233,14 +233,15 @@ using moorstep::SignatureVerification;
 // The revocation check on its own, after a real phase one has captured the chain.
 class Revocation : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { capture("good.p7"); }
+  void capture(const std::string& signature) {
     moorstep::certChain.reset(sk_X509_new_null());
     moorstep::callbackError.reset();
     moorstep::callbackErrorNumber = 0;
-    verifier_.setSignaturePath(pki("good.p7"));
+    verifier_.setSignaturePath(pki(signature));
     verifier_.setDataPath(pki("data.bin"));
     platform::Pkcs7Ptr pkcs7 = verifier_.readPkcs7();
-    ASSERT_TRUE(pkcs7 && verifier_.verifyDetachedSignature(pkcs7.get()));
+    ASSERT_TRUE(pkcs7 && verifier_.verifyDetachedSignature(pkcs7.get())) << signature;
     ASSERT_EQ(sk_X509_num(moorstep::certChain.get()), 3);
   }
   static std::string pki(const std::string& name) {
@@ -303,6 +304,29 @@ TEST_F(Revocation, ListsOutsideTheirWindowOrLimitedToAReasonProveWhatTheyName) {
     if (revoked) {
       EXPECT_EQ(moorstep::callbackErrorNumber, X509_V_ERR_CERT_REVOKED);
     }
+  }
+}
+
+// Indirect lists count: the root's, and one by a list-signing certificate that the signature
+// carries, when the signer's distribution point names that list's issuer. A list whose signing
+// certificate is not carried proves nothing.
+TEST_F(Revocation, IndirectListsCountWhenTheirIssuerIsKnown) {
+  struct Case {
+    std::string signature, list;
+    bool revoked;
+  };
+  const std::vector<Case> cases = {
+      {"indirect.p7", "root-indirect-revokes-indirect", true},
+      {"indirect.p7", "root-indirect-empty", false},
+      {"delegated.p7", "crl-signer-revokes-delegated", true},
+      {"delegated.p7", "crl-signer-empty", false},
+      {"delegated-uncarried.p7", "crl-signer-revokes-delegated", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signature + " with " + c.list);
+    capture(c.signature);
+    EXPECT_EQ(check({"root-empty.crl", c.list + ".crl"}), !c.revoked);
+    EXPECT_EQ(moorstep::callbackErrorNumber == X509_V_ERR_CERT_REVOKED, c.revoked);
   }
 }
 

@@ -34,6 +34,11 @@
 # intermediate-forged-revokes-good and intermediate-expired-2020-forged-revokes-good (signature
 # broken), intermediate-delta-revokes-good, intermediate-delta-removes-good (removeFromCRL),
 # root-indirect-names-good (an indirect list of the root naming good's serial number).
+# Indirect lists (entries naming the intermediate as their certificates' issuer), with and
+# without an entry: root-indirect-revokes-indirect / root-indirect-empty by the root, for signer
+# indirect (its distribution point names the root as the list's issuer); crl-signer-revokes-
+# delegated / crl-signer-empty by crl-signer (a list-signing certificate of the root), for signer
+# delegated, whose signature delegated.p7 carries crl-signer and delegated-uncarried.p7 does not.
 set -euo pipefail
 root_dir=$(cd "$1" && pwd)
 mkdir -p "$2/crl"
@@ -126,6 +131,33 @@ $(cdp root.crl)
 basicConstraints = CA:FALSE
 extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
 crlDistributionPoints = URI:http://crl.example/one.crl, URI:http://crl.example/two.crl
+[indirect]
+basicConstraints = CA:FALSE
+extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
+crlDistributionPoints = indirect_dp
+[indirect_dp]
+fullname = URI:${crl_base:-http://crl.invalid}/root-indirect.crl
+CRLissuer = dirName:root_dn
+[root_dn]
+C = US
+O = Kavex Systems Incorporated
+OU = Kavex Trust Services
+CN = Kavex Root CA
+[delegated]
+basicConstraints = CA:FALSE
+extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
+crlDistributionPoints = delegated_dp
+[delegated_dp]
+fullname = URI:${crl_base:-http://crl.invalid}/crl-signer.crl
+CRLissuer = dirName:crl_signer_dn
+[crl_signer_dn]
+C = US
+O = Kavex Systems Incorporated
+OU = Kavex Trust Services
+CN = Test CRL Signer
+[crl_signer]
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, cRLSign
 [eku_none]
 basicConstraints = CA:FALSE
 [eku_named]
@@ -192,9 +224,12 @@ issue "$intermediate_ca" intermediate "/CN=Kavex ZEL/C=US/O=Kavex Systems Incorp
 for eku in none named prefix only arc sibling outer parent; do
   issue "$intermediate_ca" intermediate "$names_good" "eku_$eku" "eku-$eku"
 done
+issue "$intermediate_ca" intermediate "$names_good" indirect indirect
+issue "$intermediate_ca" intermediate "$names_good" delegated delegated
 issue "$intermediate_ca" intermediate "$names_good" signer expired "" 20200101000000Z 20210101000000Z
 issue "$intermediate_ca" intermediate "$names_good" signer not-yet-valid "" 20990101000000Z 21000101000000Z
 unset key
+issue "$root_ca" root "/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Services/CN=Test CRL Signer" crl_signer crl-signer
 newkey="EC -pkeyopt ec_paramgen_curve:P-256" issue "$intermediate_ca" intermediate "$names_good" signer ec-p256
 newkey="EC -pkeyopt ec_paramgen_curve:P-384" issue "$intermediate_ca" intermediate "$names_good" signer ec-p384
 newkey=ed25519 issue "$intermediate_ca" intermediate "$names_good" signer ed25519
@@ -204,6 +239,10 @@ for name in good two-uris same-crl reordered bmp utf8 cn-missing cn-case o-trail
             not-yet-valid; do
   sign "$name" intermediate "$name.p7"
 done
+cat "$out/intermediate.pem" "$out/crl-signer.pem" >"$out/intermediate-and-crl-signer.pem"
+sign indirect intermediate indirect.p7
+sign delegated intermediate-and-crl-signer delegated.p7
+sign delegated intermediate delegated-uncarried.p7
 sign good intermediate good.pem.p7 -outform PEM
 sign good intermediate embedded.p7 -nodetach
 sign good intermediate nocerts.p7 -nocerts
@@ -298,6 +337,49 @@ gencrl "$delta_ca" intermediate intermediate-delta-removes-good -crlexts delta
 indirect_ca=$(ca_config root-indirect)
 revoke "$indirect_ca" root good
 gencrl "$indirect_ca" root root-indirect-names-good -crlexts indirect
+# Indirect lists whose entry names its certificate's issuer (certificateIssuer), which
+# `openssl ca` cannot write: an empty indirect list of the issuer is taken apart, the entry is
+# put in, and the list is signed again with `openssl dgst`. DER is written as hex here.
+der_length() {  # BYTES
+  if (($1 < 128)); then printf '%02x' "$1"
+  elif (($1 < 256)); then printf '81%02x' "$1"
+  elif (($1 < 65536)); then printf '82%04x' "$1"
+  else printf '83%06x' "$1"; fi
+}
+tlv() { printf '%s%s%s' "$1" "$(der_length $((${#2} / 2)))" "$2"; }
+# The elements of a list's signed part, one hex string a line.
+tbs_elements() {  # LIST
+  local hex
+  hex=$(xxd -p "$1" | tr -d '\n')
+  openssl asn1parse -inform DER -in "$1" | sed -n 's/^ *\([0-9]*\):d=2 *hl= *\([0-9]*\) *l= *\([0-9]*\).*/\1 \2 \3/p' |
+    while read -r at head length; do echo "${hex:$((at * 2)):$(((head + length) * 2))}"; done
+}
+indirect_crl() {  # ISSUER REVOKED-CERTIFICATE|"" OUTPUT
+  local ca parts entries="" serial when ext
+  ca=$(ca_config "$3")
+  gencrl "$ca" "$1" "$3" -crlexts indirect
+  mapfile -t parts < <(tbs_elements "$out/crl/$3.crl")
+  if [ -n "$2" ]; then
+    serial=$(openssl x509 -in "$out/$2.pem" -noout -serial | cut -d= -f2 | tr 'A-F' 'a-f')
+    ((${#serial} % 2)) && serial="0$serial"
+    [[ $serial == [89a-f]* ]] && serial="00$serial"
+    when=$(printf %s "$(date -u +%y%m%d%H%M%SZ)" | xxd -p)
+    # certificateIssuer, critical: the intermediate's name as its lists carry it.
+    ext=$(tlv 30 "0603551d1d0101ff$(tlv 04 "$(tlv 30 "$(tlv a4 "$(tbs_elements "$out/crl/intermediate-empty.crl" | sed -n 3p)")")")")
+    entries=$(tlv 30 "$(tlv 30 "$(tlv 02 "$serial")$(tlv 17 "$when")$(tlv 30 "$ext")")")
+  fi
+  local tbs
+  tbs=$(tlv 30 "${parts[0]}${parts[1]}${parts[2]}${parts[3]}${parts[4]}$entries${parts[5]}")
+  echo "$tbs" | xxd -r -p >"$out/crl/$3.tbs"
+  openssl dgst -sha256 -sign "$out/$1.key" -out "$out/crl/$3.sig" "$out/crl/$3.tbs"
+  tlv 30 "$tbs${parts[1]}$(tlv 03 "00$(xxd -p "$out/crl/$3.sig" | tr -d '\n')")" | xxd -r -p >"$out/crl/$3.crl"
+  openssl crl -inform DER -in "$out/crl/$3.crl" -out "$out/crl/$3.pem"
+  rm -f "$out/crl/$3.tbs" "$out/crl/$3.sig"
+}
+indirect_crl root indirect root-indirect-revokes-indirect
+indirect_crl root "" root-indirect-empty
+indirect_crl crl-signer delegated crl-signer-revokes-delegated
+indirect_crl crl-signer "" crl-signer-empty
 revoke "$root_ca" root intermediate
 gencrl "$root_ca" root root-revokes-intermediate
 rm -f "$out/.log" "$out/req.cnf"
