@@ -100,6 +100,44 @@ long handleSignalsWhileReading(BIO* bio, int operation, const char*, std::size_t
   return result;
 }
 
+// Digests that collisions have broken: a certificate or signature made with one proves nothing.
+// SHA-1 is not among them; old publisher PKIs still sign with it.
+bool isWeakDigest(int nid) { return nid == NID_md2 || nid == NID_md4 || nid == NID_md5; }
+
+// The digest of a signature algorithm (such as md5WithRSAEncryption), else the nid itself.
+int digestOf(int algorithmNid) {
+  int digest = NID_undef;
+  return OBJ_find_sigid_algs(algorithmNid, &digest, nullptr) ? digest : algorithmNid;
+}
+
+// Why a verified signature must still be refused for a weak digest, or nothing. The trust
+// anchor's own signature is not checked: the anchor is trusted as it is built in.
+std::optional<std::string> weakDigestIn(PKCS7* pkcs7, STACK_OF(X509) * chain) {
+  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(pkcs7);
+  for (int i = 0; i < sk_PKCS7_SIGNER_INFO_num(signers); ++i) {
+    X509_ALGOR* digest = nullptr;
+    X509_ALGOR* signature = nullptr;
+    PKCS7_SIGNER_INFO_get0_algs(sk_PKCS7_SIGNER_INFO_value(signers, i), nullptr, &digest,
+                                &signature);
+    for (const X509_ALGOR* algorithm : {digest, signature}) {
+      const ASN1_OBJECT* object = nullptr;
+      if (algorithm) X509_ALGOR_get0(&object, nullptr, nullptr, algorithm);
+      const int nid = digestOf(OBJ_obj2nid(object));
+      if (isWeakDigest(nid)) {
+        return std::string("The signature's message digest is too weak: ") + OBJ_nid2sn(nid);
+      }
+    }
+  }
+  for (int i = 1; i < sk_X509_num(chain); ++i) {
+    const int nid = digestOf(X509_get_signature_nid(sk_X509_value(chain, i)));
+    if (isWeakDigest(nid)) {
+      return std::string("A certificate of the chain is signed with a too weak digest: ") +
+             OBJ_nid2sn(nid);
+    }
+  }
+  return std::nullopt;
+}
+
 // The distribution points as the older printer gave them: one line per full name, a URI as
 // "URI:" followed by its bytes exactly as stored.
 bool printCrlDistributionPoints(BIO* out, X509_EXTENSION* extension) {
@@ -429,11 +467,17 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
   // detached file is given too, as the library did before OpenSSL 3.
   const bool verified =
       PKCS7_verify(pkcs7, nullptr, store.get(), data.get(), nullptr, PKCS7_NO_DUAL_CONTENT) == 1;
+  if (!verified) {
+    setErrorString("Error verifying code signature. " + callbackError.value_or(""));
+    return false;
+  }
+  if (std::optional<std::string> weak = weakDigestIn(pkcs7, certChain.get())) {
+    setErrorString(std::move(weak));
+    return false;
+  }
   STACK_OF(X509)* carried = PKCS7_type_is_signed(pkcs7) ? pkcs7->d.sign->cert : nullptr;
-  carriedCerts_.reset(verified && carried ? X509_chain_up_ref(carried) : nullptr);
-  setErrorString(verified ? std::string()
-                          : "Error verifying code signature. " + callbackError.value_or(""));
-  return verified;
+  carriedCerts_.reset(carried ? X509_chain_up_ref(carried) : nullptr);
+  return true;
 }
 
 platform::X509StorePtr SignatureVerification::makeStoreForPkcs7() {
@@ -458,6 +502,10 @@ platform::X509StorePtr SignatureVerification::makeStoreForPkcs7() {
   if (message.empty()) {
     X509_STORE_set_flags(store.get(), X509_V_FLAG_IGNORE_CRITICAL);
     X509_STORE_set_purpose(store.get(), X509_PURPOSE_ANY);
+    // No security level of the library's: SHA-1 and 1024-bit RSA stay accepted for old
+    // publisher PKIs, whatever a system configuration says; the broken digests are refused
+    // by name after the validation.
+    X509_VERIFY_PARAM_set_auth_level(X509_STORE_get0_param(store.get()), 0);
   }
   setErrorString(message);
   return store;

@@ -126,6 +126,12 @@ TEST_F(Signatures, EveryWayToBeRejectedHasItsOwnText) {
       {"good.p7", "missing.bin", "Unable to read data " + path("missing.bin")},
       {"good.p7", "data-changed.bin", verifyPrefix},
       {"embedded.p7", "data.bin", verifyPrefix},
+      // Digests that collisions have broken, in the signature or in a certificate of its chain.
+      {"form-md5.p7", "data.bin", "The signature's message digest is too weak: MD5"},
+      {"md5-signer.p7", "data.bin",
+       "A certificate of the chain is signed with a too weak digest: MD5"},
+      {"under-md5-intermediate.p7", "data.bin",
+       "A certificate of the chain is signed with a too weak digest: MD5"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.signature + " over " + c.data);
@@ -134,6 +140,8 @@ TEST_F(Signatures, EveryWayToBeRejectedHasItsOwnText) {
     EXPECT_EQ(message, c.message);
   }
   EXPECT_FALSE(moorstep::callbackError) << "no certificate error was involved";
+  // Without the legacy provider the library cannot even check an MD4 signature.
+  EXPECT_FALSE(verify("md4-signer.p7").first);
 }
 
 TEST_F(Signatures, CertificateErrorsCarryTheLibrarysTextAndCode) {
@@ -157,14 +165,18 @@ TEST_F(Signatures, CertificateErrorsCarryTheLibrarysTextAndCode) {
 }
 
 TEST_F(Signatures, AGoodSignatureLeavesTheChainAnchorFirstSignerLast) {
-  // Signature file and signer: RSA (PKCS#1 v1.5) and ECDSA, SHA-1 to SHA-512, with and without
-  // signed attributes, DER and BER, made by openssl smime and cms and by GnuTLS.
+  // Signature file and signer: RSA (PKCS#1 v1.5, also 1024 bits and with an RSA-PSS key) and
+  // ECDSA, SHA-1 to SHA-512 (also a certificate signed with SHA-1), with and without signed
+  // attributes, DER and BER, made by openssl smime and cms and by GnuTLS.
   const std::vector<std::pair<std::string, std::string>> signatures = {
       {"good", "good"},
       {"reordered", "reordered"},
       {"bmp", "bmp"},
       {"eku-only", "eku-only"},
       {"eku-arc", "eku-arc"},
+      {"rsa-pss", "rsa-pss"},
+      {"rsa1024", "rsa1024"},
+      {"sha1-signer", "sha1-signer"},
       {"form-sha1", "good"},
       {"form-sha224", "good"},
       {"form-sha384", "good"},

@@ -19,12 +19,15 @@
 #   expired, not-yet-valid
 #   ec-p256, ec-p384   ECDSA keys on those curves
 #   ed25519        an Ed25519 key
+#   rsa-pss, rsa1024   an RSA-PSS key; a 1024-bit RSA key
+#   sha1-signer, md5-signer, md4-signer   certificates signed with those digests
+#   under-md5-intermediate   below md5-intermediate, an intermediate that the root signed with MD5
 #   other-root     a chain under a root that is not the trust anchor
 # The RSA signers share good's key; only the certificates differ.
 # Other signatures over data.bin: good.pem.p7 (PEM), embedded.p7 (content inside), nocerts.p7
 # (no certificates carried), truncated.p7, garbage.p7, empty.p7; data-changed.bin differs from
 # data.bin in one byte. Signature forms by good: form-sha1/-sha224/-sha384/-sha512.p7 (digests),
-# form-noattr.p7 (no signed attributes), form-cms.p7 (`openssl cms`), form-ber.p7 (indefinite
+# form-md5.p7 (MD5), form-noattr.p7 (no signed attributes), form-cms.p7 (`openssl cms`), form-ber.p7 (indefinite
 # lengths), form-certtool.p7 (GnuTLS), form-pss.p7 (RSA-PSS), form-keyid.p7 (signer named by key
 # identifier); ec-p256-sha256.p7 and the other curve and digest pairs; ed25519.p7 (GnuTLS).
 # CRLs: crl/root-empty.crl, crl/root-revokes-intermediate.crl, crl/intermediate-empty.crl,
@@ -187,9 +190,10 @@ issue() {  # CA ISSUER SUBJECT EXTENSIONS NAME [MASK] [START END]
     -out "$out/$5.csr" -config "$(req_config "$mask")" -utf8
   local dates=(-days 365)
   [ -n "${7:-}" ] && dates=(-startdate "$7" -enddate "$8")
+  # With md=DIGEST the issuer signs with that digest; MD4 needs the legacy provider.
   quiet openssl ca -batch -config "$1" -cert "$out/$2.pem" -keyfile "$out/$2.key" -preserveDN \
     -in "$out/$5.csr" -out "$out/$5.pem" "${dates[@]}" -notext -extfile "$out/ext.cnf" \
-    -extensions "$4"
+    -extensions "$4" ${md:+-md "$md"} ${md:+-provider legacy -provider default}
   rm -f "$out/$5.csr"
 }
 
@@ -233,6 +237,15 @@ issue "$root_ca" root "/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Service
 newkey="EC -pkeyopt ec_paramgen_curve:P-256" issue "$intermediate_ca" intermediate "$names_good" signer ec-p256
 newkey="EC -pkeyopt ec_paramgen_curve:P-384" issue "$intermediate_ca" intermediate "$names_good" signer ec-p384
 newkey=ed25519 issue "$intermediate_ca" intermediate "$names_good" signer ed25519
+newkey=rsa-pss issue "$intermediate_ca" intermediate "$names_good" signer rsa-pss
+newkey=rsa:1024 issue "$intermediate_ca" intermediate "$names_good" signer rsa1024
+# Certificates signed with weak digests, and an intermediate signed with MD5 with a signer below.
+key=good md=sha1 issue "$intermediate_ca" intermediate "$names_good" signer sha1-signer
+key=good md=md5 issue "$intermediate_ca" intermediate "$names_good" signer md5-signer
+key=good md=md4 issue "$intermediate_ca" intermediate "$names_good" signer md4-signer
+key=intermediate md=md5 issue "$root_ca" root "/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Services/CN=Test MD5 CA" intermediate md5-intermediate
+md5_ca=$(ca_config md5-intermediate)
+key=good issue "$md5_ca" md5-intermediate "$names_good" signer under-md5-intermediate
 
 for name in good two-uris same-crl reordered bmp utf8 cn-missing cn-case o-trailing-blank ou-second-only \
             eku-none eku-named eku-prefix eku-only eku-arc eku-sibling eku-outer eku-parent expired \
@@ -244,6 +257,9 @@ sign indirect intermediate indirect.p7
 sign delegated intermediate-and-crl-signer delegated.p7
 sign delegated intermediate delegated-uncarried.p7
 sign good intermediate good.pem.p7 -outform PEM
+for name in rsa1024 sha1-signer md5-signer md4-signer; do sign "$name" intermediate "$name.p7"; done
+sign under-md5-intermediate md5-intermediate under-md5-intermediate.p7
+sign good intermediate form-md5.p7 -md md5
 sign good intermediate embedded.p7 -nodetach
 sign good intermediate nocerts.p7 -nocerts
 head -c 700 "$out/good.p7" >"$out/truncated.p7"
@@ -260,6 +276,7 @@ cms_sign() {  # SIGNER OUTPUT [extra cms options...]
 cms_sign good form-cms.p7
 cms_sign good form-pss.p7 -keyopt rsa_padding_mode:pss
 cms_sign good form-keyid.p7 -keyid
+cms_sign rsa-pss rsa-pss.p7
 # A streaming signer writes indefinite lengths; openssl does so only with the content inside,
 # so the content (the [0] element after the content type) is cut out again.
 cms_sign good streamed.p7 -stream
