@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <set>
 
+#include "Moorstep/CrlSignatureCheck.h"
 #include "Moorstep/DebugTrace.h"
 #include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Downloader.h"
@@ -19,6 +20,7 @@
 #include "libinstall/InstallLogMsgs.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationQueue.h"
+#include "platform/SuggestedFilename.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Text.h"
 
@@ -43,11 +45,44 @@ constexpr ExpectedName kExpectedNames[] = {
 };
 
 // The parsers read a file whole into memory: one over its limit is refused before that.
-bool fitsIn(BIO* file, std::uint64_t maxBytes) {
+std::optional<std::uint64_t> sizeWithin(BIO* file, std::uint64_t maxBytes) {
   FILE* stream = nullptr;
   struct stat status {};
-  return BIO_get_fp(file, &stream) == 1 && stream && ::fstat(fileno(stream), &status) == 0 &&
-         static_cast<std::uint64_t>(status.st_size) <= maxBytes;
+  if (BIO_get_fp(file, &stream) != 1 || !stream || ::fstat(fileno(stream), &status) != 0) {
+    return std::nullopt;
+  }
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  return size <= maxBytes ? std::optional(size) : std::nullopt;
+}
+
+bool fitsIn(BIO* file, std::uint64_t maxBytes) { return sizeWithin(file, maxBytes).has_value(); }
+
+// A list in DER form, decoded only once one of issuers is known to have signed it.
+platform::X509CrlPtr readCheckedCrl(BIO* der, std::uint64_t size, STACK_OF(X509) * issuers) {
+  if (!CrlSignatureCheck::signedByOneOf(CrlSignatureCheck::fromBio(der), size, issuers) ||
+      BIO_reset(der) != 0) {
+    return nullptr;
+  }
+  return platform::X509CrlPtr(d2i_X509_CRL_bio(der, nullptr));
+}
+
+// A list in PEM form: its DER bytes, then as above.
+platform::X509CrlPtr readPemCrl(BIO* pem, STACK_OF(X509) * issuers) {
+  unsigned char* bytes = nullptr;
+  long length = 0;
+  if (BIO_reset(pem) != 0 || PEM_bytes_read_bio(&bytes, &length, nullptr, PEM_STRING_X509_CRL, pem,
+                                                nullptr, nullptr) != 1) {
+    return nullptr;
+  }
+  platform::X509CrlPtr crl;
+  if (CrlSignatureCheck::signedByOneOf(
+          CrlSignatureCheck::fromBytes(bytes, static_cast<std::size_t>(length)),
+          static_cast<std::uint64_t>(length), issuers)) {
+    const unsigned char* p = bytes;
+    crl.reset(d2i_X509_CRL(nullptr, &p, length));
+  }
+  OPENSSL_free(bytes);
+  return crl;
 }
 
 // An object of a file in DER form, else in PEM form; null when the file is neither, is larger than
@@ -237,7 +272,10 @@ void SignatureVerification::verifyDataAtPath(const std::string& dataPath,
     startFetchingCrlsOnSignature();
     return;
   }
-  if (checkCertsAgainstCrls()) {
+  const bool passed = checkCertsAgainstCrls();
+  if (unusableRequiredCrl_) {
+    refuseWithoutList(*unusableRequiredCrl_);
+  } else if (passed) {
     install::logSigValid("Detached");
     sendNotificationOfResult(true);
   } else {
@@ -255,6 +293,11 @@ void SignatureVerification::refuseSignature(const std::string& generalText) {
   sendNotificationOfResult(false);
 }
 
+void SignatureVerification::refuseWithoutList(const std::string& address) {
+  setErrorString("Required certificate revocation list not available: " + address);
+  refuseSignature("The signature was rejected");
+}
+
 bool SignatureVerification::startFetchingCrlsOnSignature() {
   // Identical lines from several certificates collapse, so each list is fetched once.
   std::set<std::string> lines;
@@ -269,15 +312,34 @@ bool SignatureVerification::startFetchingCrlsOnSignature() {
     if (line.starts_with("URI:")) urls.push_back(line.substr(4));
   }
   setErrorString("");
+  if (!urls.empty() && policy_.folder) {
+    useCrlsFromFolder(urls);
+    return true;
+  }
   if (urls.empty() || !downloader_) {
     verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
     return true;
   }
+  crlUrls_ = urls;
   downloader_->setUrlStrings(std::move(urls));
   downloader_->setMaxBytes({kMaxCrlBytes});
-  downloader_->setIgnoreFailures(true);
+  // A required list that fails ends the list, so each file left belongs to the address at its
+  // place, and the error tells a failure from a Cancel.
+  downloader_->setIgnoreFailures(!policy_.require);
+  downloader_->setLastError(std::nullopt);
   downloader_->startDownload(CRL_DOWNLOAD_NOTIFY_DONE);
   return true;
+}
+
+void SignatureVerification::useCrlsFromFolder(const std::vector<std::string>& urls) {
+  std::vector<std::string> paths;
+  for (const std::string& url : urls) {
+    // A missing file is a list that cannot be had, as a missing download is.
+    paths.push_back(*policy_.folder + "/" + platform::suggestedFilename({}, url));
+  }
+  crlUrls_ = urls;
+  setCrlPaths(std::move(paths));
+  verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
 }
 
 void SignatureVerification::notifyDownloaderDone(const platform::Notification& notification) {
@@ -293,6 +355,12 @@ void SignatureVerification::handleDownloaderDone(bool success,
   if (!success) {
     const std::optional<platform::UrlError> error =
         downloader_ ? downloader_->lastError() : std::nullopt;
+    const int failed = downloader_ ? downloader_->currentUrlIndex() - 1 : -1;
+    if (policy_.require && error && failed >= 0 &&
+        static_cast<std::size_t>(failed) < crlUrls_.size()) {
+      refuseWithoutList(crlUrls_[static_cast<std::size_t>(failed)]);
+      return;
+    }
     setErrorString(error && error->code == platform::kUrlErrorDataLengthExceedsMaximum
                        ? "A certificate revocation list exceeds its size limit"
                        : "The revocation-list download was cancelled");
@@ -307,12 +375,15 @@ void SignatureVerification::handleDownloaderDone(bool success,
   verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
 }
 
-platform::X509CrlStackPtr SignatureVerification::readCrls() {
+platform::X509CrlStackPtr SignatureVerification::readCrls(STACK_OF(X509) * issuers) {
   platform::X509CrlStackPtr crls(sk_X509_CRL_new_null());
   if (!crls) return nullptr;
-  for (const std::string& path : *crlPaths_) {
-    platform::X509CrlPtr crl = readCrlFromPath(path);
-    if (!crl) continue;
+  for (std::size_t i = 0; i < crlPaths_->size(); ++i) {
+    platform::X509CrlPtr crl = readCrlFromPath((*crlPaths_)[i], issuers);
+    if (!crl) {
+      noteUnusableCrl(i);
+      continue;
+    }
     if (!sk_X509_CRL_push(crls.get(), crl.get())) {
       DebugTrace("Warning: Error adding CRL to set");
       return nullptr;
@@ -320,6 +391,12 @@ platform::X509CrlStackPtr SignatureVerification::readCrls() {
     crl.release();
   }
   return crls;
+}
+
+void SignatureVerification::noteUnusableCrl(std::size_t index) {
+  if (!policy_.require || unusableRequiredCrl_) return;
+  // Without the addresses (the lists were given as files), the file names the list.
+  unusableRequiredCrl_ = index < crlUrls_.size() ? crlUrls_[index] : (*crlPaths_)[index];
 }
 
 platform::X509StackPtr SignatureVerification::untrustedForCrls(STACK_OF(X509) * captured) const {
@@ -339,8 +416,6 @@ bool SignatureVerification::checkCertsAgainstCrls() {
   bool ok = static_cast<bool>(store);
   if (!ok) DebugTrace("Warning: Unable to get store for CRL");
   if (ok) useForRevocation(store.get());
-  platform::X509CrlStackPtr crls = ok ? readCrls() : nullptr;
-  ok = ok && crls;
   // The validations below report into a fresh list, apart from the one under test.
   platform::X509StackPtr captured = std::move(certChain);
   certChain.reset(sk_X509_new_null());
@@ -349,6 +424,9 @@ bool SignatureVerification::checkCertsAgainstCrls() {
     DebugTrace("Warning: Unable to recreate certChain");
     ok = false;
   }
+  platform::X509CrlStackPtr crls = ok ? readCrls(untrusted.get()) : nullptr;
+  ok = ok && crls;
+  if (unusableRequiredCrl_) return false;
   install::logCertChainBegin();
   bool revoked = false;
   while (ok && !revoked && sk_X509_num(captured.get()) > 0) {
@@ -392,15 +470,20 @@ bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_ST
   return false;
 }
 
-platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path) {
-  bool opened = false;
-  auto crl = readDerThenPem<platform::X509CrlPtr>(path, d2i_X509_CRL_bio, PEM_read_bio_X509_CRL,
-                                                  &opened, kMaxCrlBytes);
-  if (!opened) {
+platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path,
+                                                            STACK_OF(X509) * issuers) {
+  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
+  if (!file) {
     DebugTrace("Warning: Unable to create BIO for CRL at %@", path);
-  } else if (!crl) {
-    DebugTrace("Warning: Unable to parse CRL at %@", path);
+    return nullptr;
   }
+  platform::X509CrlPtr crl;
+  if (const std::optional<std::uint64_t> size = sizeWithin(file.get(), kMaxCrlBytes)) {
+    char first = 0;
+    const bool der = BIO_read(file.get(), &first, 1) == 1 && first == 0x30;
+    crl = der ? readCheckedCrl(file.get(), *size, issuers) : readPemCrl(file.get(), issuers);
+  }
+  if (!crl) DebugTrace("Warning: Unable to parse CRL at %@", path);
   return crl;
 }
 

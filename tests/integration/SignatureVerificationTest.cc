@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "HttpServer.h"
+#include "Moorstep/Downloader.h"
 #include "Moorstep/Notifications.h"
 #include "Moorstep/SignatureVerification.h"
+#include "ScopedEnv.h"
+#include "SyslogCapture.h"
 #include "TempDir.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
@@ -259,6 +263,19 @@ class Revocation : public ::testing::Test {
   static std::string pki(const std::string& name) {
     return std::string(MOORSTEP_TEST_PKI) + "/" + name;
   }
+  // A list as the revocation phase reads it, with the root and the intermediate as the only
+  // certificates that may have signed it.
+  static platform::X509CrlPtr readCrl(const std::string& name) {
+    platform::X509StackPtr issuers(sk_X509_new_null());
+    for (const char* ca : {"root.pem", "intermediate.pem"}) {
+      FILE* file = std::fopen(pki(ca).c_str(), "r");
+      if (!file) return nullptr;
+      sk_X509_push(issuers.get(), PEM_read_X509(file, nullptr, nullptr, nullptr));
+      std::fclose(file);
+    }
+    const std::string path = name.starts_with("/") ? name : pki(name);
+    return SignatureVerification::readCrlFromPath(path, issuers.get());
+  }
   bool check(const std::vector<std::string>& crls) {
     std::vector<std::string> paths;
     for (const auto& crl : crls) paths.push_back(pki("crl/" + crl));
@@ -343,10 +360,14 @@ TEST_F(Revocation, IndirectListsCountWhenTheirIssuerIsKnown) {
 }
 
 TEST_F(Revocation, ListsAreReadAsDerThenPem) {
-  EXPECT_TRUE(SignatureVerification::readCrlFromPath(pki("crl/root-empty.crl")));
-  EXPECT_TRUE(SignatureVerification::readCrlFromPath(pki("crl/root-empty.pem")));
-  EXPECT_FALSE(SignatureVerification::readCrlFromPath(pki("data.bin")));
-  EXPECT_FALSE(SignatureVerification::readCrlFromPath(pki("nothing-here")));
+  EXPECT_TRUE(readCrl("crl/root-empty.crl"));
+  EXPECT_TRUE(readCrl("crl/root-empty.pem"));
+  EXPECT_FALSE(readCrl("data.bin"));
+  EXPECT_FALSE(readCrl("nothing-here"));
+  // A list that none of the issuers signed is not decoded at all.
+  EXPECT_FALSE(readCrl("crl/intermediate-forged-revokes-good.crl"));
+  EXPECT_FALSE(readCrl("crl/crl-signer-empty.crl"));
+  EXPECT_TRUE(readCrl("crl/intermediate-revokes-good.pem"));
   EXPECT_TRUE(verifier_.readCertificateFromPath(pki("good.pem")));
   EXPECT_FALSE(verifier_.readCertificateFromPath(pki("data.bin")));
   EXPECT_EQ(verifier_.errorString(), "Unable to parse certificate from " + pki("data.bin"));
@@ -364,12 +385,116 @@ TEST_F(Revocation, FilesOverTheirLimitAreNeverRead) {
     return to;
   };
   const std::uintmax_t kMiB = 1 << 20;
-  EXPECT_TRUE(SignatureVerification::readCrlFromPath(padded("crl/root-empty.crl", 64 * kMiB)));
-  EXPECT_FALSE(SignatureVerification::readCrlFromPath(padded("crl/root-empty.crl", 64 * kMiB + 1)));
+  EXPECT_TRUE(readCrl(padded("crl/root-empty.crl", 64 * kMiB)));
+  EXPECT_FALSE(readCrl(padded("crl/root-empty.crl", 64 * kMiB + 1)));
   for (const std::uintmax_t size : {kMiB, kMiB + 1}) {
     SignatureVerification verifier;
     verifier.setSignaturePath(padded("good.p7", size));
     EXPECT_EQ(static_cast<bool>(verifier.readPkcs7()), size == kMiB) << size;
+  }
+}
+
+}  // namespace
+
+namespace {
+namespace fs = std::filesystem;
+using moorstep::RevocationPolicy;
+using moorstep::SignatureVerification;
+using namespace std::chrono_literals;
+
+// Whole verifications of good.p7, from phase one to the result, under an administrator's
+// revocation policy. The certificates name http://crl.moorstep.test/intermediate.crl and
+// /root.crl; downloads reach the test's server through the proxy variables.
+class RevocationPolicyRun : public ::testing::Test {
+ protected:
+  RevocationPolicyRun() {
+    env_.set("TMPDIR", tmp_.path());
+    env_.set("MOORSTEP_SYSLOG_CAPTURE", logs_.path() + "/syslog");
+    env_.set("http_proxy", server_.url(""));
+    env_.set("no_proxy", std::nullopt);
+    env_.set("NO_PROXY", std::nullopt);
+    moorstep::certChain.reset(sk_X509_new_null());
+    downloader_.setIdleTimeout(3s);
+  }
+  ~RevocationPolicyRun() override { downloader_.cleanupTempFiles(); }
+
+  // Puts a list of the test PKI into the policy's folder and the server's, under name.
+  void provide(const std::string& name, const std::string& list) {
+    for (const std::string& folder : {lists_.path(), served_.path()}) {
+      fs::copy_file(std::string(MOORSTEP_TEST_PKI) + "/crl/" + list, folder + "/" + name,
+                    fs::copy_options::overwrite_existing);
+    }
+  }
+  RevocationPolicy inFolder(bool require) const { return {require, lists_.path()}; }
+
+  // The verdict, or nullopt when none came.
+  std::optional<bool> verify(const RevocationPolicy& policy) {
+    SignatureVerification verifier;
+    verifier.setRevocationPolicy(policy);
+    // With a folder the downloader must not be needed.
+    verifier.setDownloader(policy.folder ? nullptr : &downloader_);
+    std::optional<bool> valid;
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, moorstep::SIGNATURE_VERIFY_NOTIFY_DONE, &verifier,
+        [&](const platform::Notification& n) {
+          valid = n.boolValue(moorstep::SIGNATURE_KEY_IS_VALID);
+        });
+    verifier.verifyDataAtPath(std::string(MOORSTEP_TEST_PKI) + "/data.bin",
+                              std::string(MOORSTEP_TEST_PKI) + "/good.p7");
+    platform::RunLoop::main().runUntil([&] { return valid.has_value(); }, 10s);
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    reason_ = verifier.errorString();
+    return valid;
+  }
+  std::vector<std::string> log() const {
+    return testsupport::logTexts(testsupport::readLogRecords(logs_.path() + "/syslog"));
+  }
+
+  testsupport::TempDir tmp_, logs_, lists_, served_;
+  testsupport::ScopedEnv env_{
+      {"TMPDIR", "MOORSTEP_SYSLOG_CAPTURE", "http_proxy", "no_proxy", "NO_PROXY"}};
+  testsupport::HttpServer server_{served_.path()};
+  moorstep::Downloader downloader_;
+  std::string reason_;
+};
+
+TEST_F(RevocationPolicyRun, AFolderTakesThePlaceOfTheDownloads) {
+  provide("intermediate.crl", "intermediate-empty.crl");
+  provide("root.crl", "root-empty.crl");
+  EXPECT_EQ(verify(inFolder(false)), true);
+  EXPECT_EQ(verify(inFolder(true)), true);
+  provide("intermediate.crl", "intermediate-revokes-good.crl");
+  EXPECT_EQ(verify(inFolder(false)), false);
+  EXPECT_EQ(reason_, "certificate revoked");
+  EXPECT_TRUE(server_.requests().empty());
+}
+
+// Missing, unreadable, forged: under require each refuses and the reason names the list; by
+// default none of them does.
+TEST_F(RevocationPolicyRun, ARequiredListThatCannotBeHadRefusesAndIsNamed) {
+  const std::string root = "http://crl.moorstep.test/root.crl";
+  const std::string intermediate = "http://crl.moorstep.test/intermediate.crl";
+  provide("intermediate.crl", "intermediate-empty.crl");
+  EXPECT_EQ(verify(inFolder(false)), true);
+  EXPECT_EQ(verify(inFolder(true)), false) << "missing from the folder";
+  EXPECT_EQ(reason_, "Required certificate revocation list not available: " + root);
+  EXPECT_EQ(verify({true, std::nullopt}), false) << "missing from the server";
+  EXPECT_EQ(reason_, "Required certificate revocation list not available: " + root);
+  const std::vector<std::string> lines = log();
+  EXPECT_NE(
+      std::find(lines.begin(), lines.end(),
+                "Signature check: Required certificate revocation list not available: " + root),
+      lines.end());
+
+  provide("root.crl", "root-empty.crl");
+  EXPECT_EQ(verify({true, std::nullopt}), true) << "both downloaded";
+  for (const char* unusable : {"intermediate-forged-revokes-good.crl", "../data.bin"}) {
+    provide("intermediate.crl", unusable);
+    EXPECT_EQ(verify(inFolder(false)), true) << unusable;
+    EXPECT_EQ(verify(inFolder(true)), false) << unusable;
+    EXPECT_EQ(reason_, "Required certificate revocation list not available: " + intermediate);
+    EXPECT_EQ(verify({true, std::nullopt}), false) << unusable;
+    EXPECT_EQ(reason_, "Required certificate revocation list not available: " + intermediate);
   }
 }
 
