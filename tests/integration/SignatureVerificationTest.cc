@@ -263,18 +263,11 @@ class Revocation : public ::testing::Test {
   static std::string pki(const std::string& name) {
     return std::string(MOORSTEP_TEST_PKI) + "/" + name;
   }
-  // A list as the revocation phase reads it, with the root and the intermediate as the only
-  // certificates that may have signed it.
+  // A list as the revocation phase reads it, with the captured chain as the only certificates
+  // that may have signed it.
   static platform::X509CrlPtr readCrl(const std::string& name) {
-    platform::X509StackPtr issuers(sk_X509_new_null());
-    for (const char* ca : {"root.pem", "intermediate.pem"}) {
-      FILE* file = std::fopen(pki(ca).c_str(), "r");
-      if (!file) return nullptr;
-      sk_X509_push(issuers.get(), PEM_read_X509(file, nullptr, nullptr, nullptr));
-      std::fclose(file);
-    }
     const std::string path = name.starts_with("/") ? name : pki(name);
-    return SignatureVerification::readCrlFromPath(path, issuers.get());
+    return SignatureVerification::readCrlFromPath(path, moorstep::certChain.get());
   }
   bool check(const std::vector<std::string>& crls) {
     std::vector<std::string> paths;

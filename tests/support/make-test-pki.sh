@@ -117,6 +117,15 @@ eku_section() {  # NAME USAGES...
     "$(cdp intermediate.crl)"
 }
 
+# A signer whose one distribution point gives LIST's address and, as the list's issuer, the
+# publisher's name with the common name CN.
+dp_issuer_section() {  # NAME LIST CN
+  printf '[%s]\nbasicConstraints = CA:FALSE\nextendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12\n' "$1"
+  printf 'crlDistributionPoints = %s_dp\n[%s_dp]\nfullname = URI:%s/%s\nCRLissuer = dirName:%s_dn\n' \
+    "$1" "$1" "${crl_base:-http://crl.invalid}" "$2" "$1"
+  printf '[%s_dn]\nC = US\nO = Kavex Systems Incorporated\nOU = Kavex Trust Services\nCN = %s\n' "$1" "$3"
+}
+
 cat >"$out/ext.cnf" <<CNF
 [intermediate]
 basicConstraints = critical, CA:TRUE
@@ -134,30 +143,8 @@ $(cdp root.crl)
 basicConstraints = CA:FALSE
 extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
 crlDistributionPoints = URI:http://crl.example/one.crl, URI:http://crl.example/two.crl
-[indirect]
-basicConstraints = CA:FALSE
-extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
-crlDistributionPoints = indirect_dp
-[indirect_dp]
-fullname = URI:${crl_base:-http://crl.invalid}/root-indirect.crl
-CRLissuer = dirName:root_dn
-[root_dn]
-C = US
-O = Kavex Systems Incorporated
-OU = Kavex Trust Services
-CN = Kavex Root CA
-[delegated]
-basicConstraints = CA:FALSE
-extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
-crlDistributionPoints = delegated_dp
-[delegated_dp]
-fullname = URI:${crl_base:-http://crl.invalid}/crl-signer.crl
-CRLissuer = dirName:crl_signer_dn
-[crl_signer_dn]
-C = US
-O = Kavex Systems Incorporated
-OU = Kavex Trust Services
-CN = Test CRL Signer
+$(dp_issuer_section indirect root-indirect.crl "Kavex Root CA")
+$(dp_issuer_section delegated crl-signer.crl "Test CRL Signer")
 [crl_signer]
 basicConstraints = critical, CA:FALSE
 keyUsage = critical, cRLSign
