@@ -4,6 +4,7 @@
 #include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/objects.h>
+#include <openssl/rsa.h>
 
 #include <algorithm>
 #include <climits>
@@ -20,6 +21,7 @@ namespace {
 using NamePtr = std::unique_ptr<X509_NAME, platform::FreeWith<X509_NAME_free>>;
 using AlgorithmPtr = std::unique_ptr<X509_ALGOR, platform::FreeWith<X509_ALGOR_free>>;
 using BitStringPtr = std::unique_ptr<ASN1_BIT_STRING, platform::FreeWith<ASN1_BIT_STRING_free>>;
+using PssParamsPtr = std::unique_ptr<RSA_PSS_PARAMS, platform::FreeWith<RSA_PSS_PARAMS_free>>;
 using DigestContextPtr = std::unique_ptr<EVP_MD_CTX, platform::FreeWith<EVP_MD_CTX_free>>;
 
 // The start of a list holds its signed part's header fields and its issuer's name; its end,
@@ -127,25 +129,57 @@ bool readTail(const CrlSignatureCheck::ReadAt& readAt, long outerEnd, Layout& la
          !((layout.signature->flags & ASN1_STRING_FLAG_BITS_LEFT) && (layout.signature->flags & 7));
 }
 
-// The signed part through the verifier as it is read. Keys that sign the message itself rather
-// than a digest (Ed25519, Ed448) need it whole; only a certificate of the chain with such a key
-// gets here with it.
-bool verifiesUnder(const CrlSignatureCheck::ReadAt& readAt, const Layout& layout, EVP_PKEY* key) {
+// The digest, mask digest and salt length of an RSA-PSS signature, with the defaults that its
+// parameters may leave out (SHA-1, MGF1 with SHA-1, 20 bytes).
+bool setUpPss(EVP_MD_CTX* context, const X509_ALGOR* algorithm, EVP_PKEY* key) {
+  const int keyType = EVP_PKEY_get_base_id(key);
+  if (keyType != EVP_PKEY_RSA && keyType != EVP_PKEY_RSA_PSS) return false;
+  const PssParamsPtr params(static_cast<RSA_PSS_PARAMS*>(
+      ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(RSA_PSS_PARAMS), algorithm->parameter)));
+  if (!params) return false;
+  const EVP_MD* digest =
+      params->hashAlgorithm ? EVP_get_digestbyobj(params->hashAlgorithm->algorithm) : EVP_sha1();
+  const EVP_MD* maskDigest = EVP_sha1();
+  if (params->maskGenAlgorithm) {
+    const AlgorithmPtr maskHash(static_cast<X509_ALGOR*>(ASN1_TYPE_unpack_sequence(
+        ASN1_ITEM_rptr(X509_ALGOR), params->maskGenAlgorithm->parameter)));
+    if (OBJ_obj2nid(params->maskGenAlgorithm->algorithm) != NID_mgf1 || !maskHash) return false;
+    maskDigest = EVP_get_digestbyobj(maskHash->algorithm);
+  }
+  const long salt = params->saltLength ? ASN1_INTEGER_get(params->saltLength) : 20;
+  const long trailer = params->trailerField ? ASN1_INTEGER_get(params->trailerField) : 1;
+  EVP_PKEY_CTX* keyContext = nullptr;
+  return digest && maskDigest && salt >= 0 && salt <= INT_MAX && trailer == 1 &&
+         EVP_DigestVerifyInit(context, &keyContext, digest, nullptr, key) == 1 &&
+         EVP_PKEY_CTX_set_rsa_padding(keyContext, RSA_PKCS1_PSS_PADDING) > 0 &&
+         EVP_PKEY_CTX_set_rsa_mgf1_md(keyContext, maskDigest) > 0 &&
+         EVP_PKEY_CTX_set_rsa_pss_saltlen(keyContext, static_cast<int>(salt)) > 0;
+}
+
+// Readies context for the list's signature algorithm under key. whole tells that the key signs
+// the message itself rather than a digest (Ed25519, Ed448), which then goes in one piece.
+bool setUp(EVP_MD_CTX* context, const X509_ALGOR* algorithm, EVP_PKEY* key, bool& whole) {
+  whole = false;
+  const int algorithmNid = OBJ_obj2nid(algorithm->algorithm);
+  if (algorithmNid == NID_rsassaPss) return setUpPss(context, algorithm, key);
   int digestNid = NID_undef;
   int keyNid = NID_undef;
-  const int algorithmNid = OBJ_obj2nid(layout.algorithm->algorithm);
-  if (!key || !OBJ_find_sigid_algs(algorithmNid, &digestNid, &keyNid) ||
+  if (!OBJ_find_sigid_algs(algorithmNid, &digestNid, &keyNid) ||
       EVP_PKEY_get_base_id(key) != keyNid) {
     return false;
   }
-  const EVP_MD* digest = digestNid == NID_undef ? nullptr : EVP_get_digestbynid(digestNid);
-  const bool whole = digestNid == NID_undef;
-  if (!whole && !digest) return false;
-  if (whole && keyNid != NID_ED25519 && keyNid != NID_ED448) return false;
+  whole = digestNid == NID_undef;
+  const EVP_MD* digest = whole ? nullptr : EVP_get_digestbynid(digestNid);
+  if (whole ? keyNid != NID_ED25519 && keyNid != NID_ED448 : !digest) return false;
+  return EVP_DigestVerifyInit(context, nullptr, digest, nullptr, key) == 1;
+}
+
+// The signed part through the verifier as it is read; in one piece only for the keys that need
+// it, which only a certificate of the chain with such a key gets to.
+bool verifiesUnder(const CrlSignatureCheck::ReadAt& readAt, const Layout& layout, EVP_PKEY* key) {
   DigestContextPtr context(EVP_MD_CTX_new());
-  if (!context || EVP_DigestVerifyInit(context.get(), nullptr, digest, nullptr, key) != 1) {
-    return false;
-  }
+  bool whole = false;
+  if (!key || !context || !setUp(context.get(), layout.algorithm.get(), key, whole)) return false;
   const unsigned char* signature = ASN1_STRING_get0_data(layout.signature.get());
   const auto signatureLength = static_cast<std::size_t>(ASN1_STRING_length(layout.signature.get()));
   std::vector<unsigned char> chunk(static_cast<std::size_t>(

@@ -310,6 +310,7 @@ TEST_F(Revocation, ListsOutsideTheirWindowOrLimitedToAReasonProveWhatTheyName) {
       {"intermediate-expired-2020-revokes-good", true},
       {"intermediate-future-revokes-good", true},
       {"intermediate-key-compromise-revokes-good", true},
+      {"intermediate-pss-revokes-good", true},
       {"intermediate-expired-2020", false},
       {"intermediate-future", false},
       {"intermediate-key-compromise", false},

@@ -31,7 +31,8 @@
 # lengths), form-certtool.p7 (GnuTLS), form-pss.p7 (RSA-PSS), form-keyid.p7 (signer named by key
 # identifier); ec-p256-sha256.p7 and the other curve and digest pairs; ed25519.p7 (GnuTLS).
 # CRLs: crl/root-empty.crl, crl/root-revokes-intermediate.crl, crl/intermediate-empty.crl,
-# crl/intermediate-revokes-good.crl (DER), crl/*.pem (PEM), crl/intermediate-expired.crl, and,
+# crl/intermediate-revokes-good.crl (DER), intermediate-pss-revokes-good (signed with RSA-PSS),
+# crl/*.pem (PEM), crl/intermediate-expired.crl, and,
 # each with and without good (-revokes-good): intermediate-expired-2020, intermediate-future
 # (valid from 2099), intermediate-key-compromise (limited to that reason); besides
 # intermediate-forged-revokes-good and intermediate-expired-2020-forged-revokes-good (signature
@@ -329,6 +330,8 @@ gencrl "$intermediate_ca" intermediate intermediate-future "${future[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-key-compromise -crlexts key_compromise
 revoke "$intermediate_ca" intermediate good
 gencrl "$intermediate_ca" intermediate intermediate-revokes-good
+gencrl "$intermediate_ca" intermediate intermediate-pss-revokes-good -sigopt rsa_padding_mode:pss \
+  -sigopt rsa_pss_saltlen:32
 gencrl "$intermediate_ca" intermediate intermediate-expired-2020-revokes-good "${expired_2020[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-future-revokes-good "${future[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-key-compromise-revokes-good -crlexts key_compromise
