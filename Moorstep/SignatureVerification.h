@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Moorstep/RevocationPolicy.h"
 #include "platform/Handles.h"
 #include "platform/Notification.h"
 
@@ -38,6 +39,7 @@ class SignatureVerification {
   void setDataPath(std::string path) { dataPath_ = std::move(path); }
   void setSignaturePath(std::string path) { signaturePath_ = std::move(path); }
   void setCrlPaths(std::optional<std::vector<std::string>> paths) { crlPaths_ = std::move(paths); }
+  void setRevocationPolicy(RevocationPolicy policy) { revocationPolicy_ = std::move(policy); }
 
   const std::string& errorString() const;
   // The first non-empty text of a verification sticks; later ones are ignored.
@@ -88,6 +90,7 @@ class SignatureVerification {
   std::string signaturePath_;
   std::optional<std::vector<std::string>> crlPaths_;
   Downloader* downloader_ = nullptr;
+  RevocationPolicy revocationPolicy_;
 };
 
 }  // namespace moorstep

@@ -53,14 +53,27 @@ int urlErrorFor(CURLcode result) {
       return kUrlErrorDecodingFailedMidStream;
     case CURLE_WRITE_ERROR:
       return kUrlErrorCannotWriteToFile;
+    case CURLE_FILE_COULDNT_READ_FILE:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+      return kUrlErrorFileDoesNotExist;
     default:
       return kUrlErrorUnknown;
   }
 }
 
+std::string schemeOf(const std::string& url) { return lowerTrimmed(url.substr(0, url.find(':'))); }
+
 bool isHttpUrl(const std::string& url) {
-  const std::string scheme = lowerTrimmed(url.substr(0, url.find(':')));
+  const std::string scheme = schemeOf(url);
   return scheme == "http" || scheme == "https";
+}
+
+// The receive buffer: libcurl's rate limit acts between reads, so one large read overshoots it.
+// A buffer of a sixteenth of a second keeps the mean rate within a few percent of the limit.
+long receiveBufferFor(std::uint64_t maxBytesPerSecond) {
+  if (maxBytesPerSecond == 0) return kReceiveBufferBytes;
+  return static_cast<long>(
+      std::clamp<std::uint64_t>(maxBytesPerSecond / 16, 1024, kReceiveBufferBytes));
 }
 
 // Whether the filesystem of path's folder has room for length more bytes.
@@ -115,12 +128,27 @@ bool UrlDownload::begin() {
   easy_.reset(curl_easy_init());
   if (!multi_ || !easy_) return false;
   CURL* easy = easy_.get();
-  // Redirects are followed here, not by libcurl: each target gets its own proxy lookup.
-  bool ok = curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
+  // Redirects are followed here, not by libcurl: each target gets its own proxy lookup. A
+  // folder on disk is a source too, but only as the address a transfer starts from.
+  local_ = options_.allowFiles && schemeOf(url_) == "file";
+  bool ok =
+      curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, local_ ? "file" : "http,https") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK;
+  // Whatever scheme a proxy asks for is answered, with the credentials of its address. Without
+  // any, the empty ones let libcurl offer the user's Kerberos ticket; a proxy that wants a
+  // password then refuses them, and the transfer fails without asking anybody.
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PROXYUSERPWD, ":") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_MAX_RECV_SPEED_LARGE,
+                              static_cast<curl_off_t>(options_.maxBytesPerSecond)) == CURLE_OK;
+  // Added to the system's certificates: libcurl keeps its default folder of them.
+  if (options_.extraCaFile) {
+    ok = ok && curl_easy_setopt(easy, CURLOPT_CAINFO, options_.extraCaFile->c_str()) == CURLE_OK;
+  }
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_BUFFERSIZE,
+                              receiveBufferFor(options_.maxBytesPerSecond)) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_USERAGENT, "Moorstep/3.2.0.2060") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &UrlDownload::onHeader) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, this) == CURLE_OK;
@@ -247,6 +275,7 @@ std::size_t UrlDownload::onHeader(char* data, std::size_t size, std::size_t coun
 bool UrlDownload::headerLine(std::string_view line) {
   if (cancelled_) return false;
   if (line.starts_with("HTTP/")) {
+    proxyChallenge_ = false;
     contentDisposition_.clear();
     location_.clear();
     contentEncoded_ = false;
@@ -265,6 +294,12 @@ bool UrlDownload::endOfHeaders() {
   long status = 0;
   curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
   if (status < 200) return true;  // an interim response; the real one follows
+  // libcurl answers the challenge with a new request of its own; only when it cannot does the
+  // body of the challenge arrive, or the transfer end on it.
+  if (status == 407) {
+    proxyChallenge_ = true;
+    return true;
+  }
   if (status >= 300 && status < 400 && !location_.empty()) {
     return redirectTo(resolveUrl(effectiveUrl(), location_));
   }
@@ -340,6 +375,12 @@ bool UrlDownload::responseArrived(long status) {
   return !cancelled_;
 }
 
+// A file on disk has no headers: its response is made when its first data, or its end, arrives.
+bool UrlDownload::localResponse() {
+  if (!local_ || file_ || error_ || cancelled_) return true;
+  return responseArrived(200);
+}
+
 void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
   if (declaredLength_ > 0 && !hasRoomFor(path, static_cast<std::uint64_t>(declaredLength_))) {
     error_ = UrlError::make(kUrlErrorCannotCreateFile, effectiveUrl());
@@ -359,6 +400,11 @@ bool UrlDownload::store(const char* data, std::size_t length) {
   // A redirect's body is not read at all: it could be endless, and it counts against nothing.
   // The short write ends the response, and complete() follows the redirect.
   if (redirectTarget_) return false;
+  if (proxyChallenge_) {
+    error_ = UrlError::make(kUrlErrorUserAuthenticationRequired, effectiveUrl());
+    return false;
+  }
+  if (!localResponse()) return false;
   if (cancelled_ || !file_ || error_) return false;
   if (decoder_) {
     const GzipDecoder::Status status = decoder_->decode(
@@ -399,6 +445,13 @@ void UrlDownload::complete(CURLcode result) {
     return;
   }
   const std::string failingUrl = effectiveUrl();
+  long connectStatus = 0;
+  curl_easy_getinfo(easy_.get(), CURLINFO_HTTP_CONNECTCODE, &connectStatus);
+  if (!error_ && (proxyChallenge_ || connectStatus == 407)) {
+    error_ = UrlError::make(kUrlErrorUserAuthenticationRequired, failingUrl);
+  }
+  // An empty file on disk has no data to announce its response.
+  if (result == CURLE_OK && !localResponse()) result = CURLE_WRITE_ERROR;
   stopTransfer();
   if (!error_) {
     if (result != CURLE_OK) {

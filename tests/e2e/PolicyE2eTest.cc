@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "E2eSandbox.h"
+#include "HttpServer.h"
+#include "platform/Task.h"
+
+namespace {
+namespace fs = std::filesystem;
+using testsupport::E2eSandbox;
+using testsupport::RunResult;
+using Strings = std::vector<std::string>;
+
+const std::string kPki = MOORSTEP_TEST_PKI;
+const std::string kMessage1 = "Something went wrong";
+
+bool logged(const RunResult& r, const std::string& line) {
+  const Strings lines = testsupport::logTexts(r.log);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+Strings linesStartingWith(const RunResult& r, const std::string& prefix) {
+  Strings found;
+  for (const std::string& line : testsupport::logTexts(r.log)) {
+    if (line.starts_with(prefix)) found.push_back(line);
+  }
+  return found;
+}
+
+void flipByte(const std::string& path, std::streamoff offset) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekg(offset);
+  char byte = 0;
+  file.get(byte);
+  file.seekp(offset);
+  file.put(static_cast<char>(byte ^ 0x20));
+}
+
+// Runs against an administrator's policy, with the test's own server as the mirrors' host and
+// the revocation lists' proxy.
+class Policy : public ::testing::Test {
+ protected:
+  Policy() : exe_(box_.makeBundle()), www_(box_.dir().make("www")), server_(www_) {
+    std::tie(installerPath_, signaturePath_) = box_.downloadFrom(server_, www_);
+    fs::copy_file(kPki + "/crl/intermediate-empty.crl", www_ + "/intermediate.crl");
+    fs::copy_file(kPki + "/crl/root-empty.crl", www_ + "/root.crl");
+    // Nothing serves the default host: whatever arrives came from a source of the policy.
+    box_.setEnv("MOORSTEP_DOWNLOAD_HOST", "127.0.0.1:1");
+  }
+
+  // The signed sample installer in the tree under folder; returns folder.
+  std::string fillSource(const std::string& folder) {
+    fs::create_directories(fs::path(folder + installerPath_).parent_path());
+    fs::copy_file(MOORSTEP_SAMPLE_RUNTIME_INSTALLER, folder + installerPath_,
+                  fs::copy_options::overwrite_existing);
+    EXPECT_EQ(E2eSandbox::signInstaller(folder + installerPath_, folder + signaturePath_), 0);
+    return folder;
+  }
+  bool runtimeInstalled() const {
+    return fs::exists(box_.localDataDir() + "/Frameworks/Kavex ZEL.framework");
+  }
+
+  E2eSandbox box_;
+  std::string exe_;
+  std::string www_;
+  testsupport::HttpServer server_;
+  std::string installerPath_, signaturePath_;
+};
+
+TEST_F(Policy, AValueThatCannotBeReadStopsTheRunBeforeAnyDownload) {
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"[Revocation]\nPolicy=requier\n", "[Revocation] Policy", "requier"},
+      {"[Download]\nSources=not an address\n", "[Download] Sources", "not an address"},
+      {"[Download]\nSources=" + server_.url("/m") + ";ftp://host/m\n", "[Download] Sources",
+       server_.url("/m") + ";ftp://host/m"},
+      {"[Download]\nSources=file://host/m\n", "[Download] Sources", "file://host/m"},
+      {"[Download]\nSources=;\n", "[Download] Sources", ";"},
+      {"[Download]\nMaxRateKiB=fast\n", "[Download] MaxRateKiB", "fast"},
+      {"[Download]\nMaxRateKiB=0\n", "[Download] MaxRateKiB", "0"},
+      {"[Revocation]\nFolder=relative/lists\n", "[Revocation] Folder", "relative/lists"},
+      {"[Network]\nCAFile=/nonexistent/ca.pem\n", "[Network] CAFile", "/nonexistent/ca.pem"},
+  };
+  fillSource(www_ + "/m");
+  for (const auto& [text, key, value] : cases) {
+    const std::string path =
+        box_.writePolicy("[Download]\nSources=" + server_.url("/m") + "\n" + text);
+    RunResult r = box_.run(exe_, {});
+    EXPECT_EQ(r.exitCode, 11) << text;
+    EXPECT_TRUE(logged(
+        r, "Policy file " + path + ": " + key + " has a value that cannot be used: " + value))
+        << text;
+    EXPECT_NE(r.err.find(kMessage1), std::string::npos) << text;
+    EXPECT_EQ(linesStartingWith(r, "Begin "), Strings{}) << text << ": nothing is half-applied";
+  }
+  const std::string path = box_.writePolicy("Sources=outside any group\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11);
+  EXPECT_EQ(linesStartingWith(r, "Policy file " + path + " cannot be read: ").size(), 1u);
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+TEST_F(Policy, SourcesAreTriedInOrderUntilOneDeliversAndUnknownSettingsAreOnlyNoticed) {
+  fillSource(www_ + "/mirror");
+  const std::string path = box_.writePolicy(
+      "[Download]\nSources=http://127.0.0.1:1/down ; " + server_.url("/missing") + ";" +
+      server_.url("/mirror/") + "\nColour=blue\n[Revocation]\nPolicy=fail-open\n[Fleet]\nX=1\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(logged(r, "Policy file " + path + ": unknown setting [Download] Colour ignored"));
+  EXPECT_TRUE(logged(r, "Policy file " + path + ": unknown setting [Fleet] ignored"));
+  EXPECT_EQ(linesStartingWith(r, "Begin runtime download from "),
+            (Strings{"Begin runtime download from http://127.0.0.1:1/down" + installerPath_,
+                     "Begin runtime download from " + server_.url("/missing" + installerPath_),
+                     "Begin runtime download from " + server_.url("/mirror" + installerPath_)}));
+  EXPECT_EQ(linesStartingWith(r, "Begin signature download from "),
+            Strings{"Begin signature download from " + server_.url("/mirror" + signaturePath_)});
+  EXPECT_TRUE(runtimeInstalled());
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+}
+
+TEST_F(Policy, ABadSignatureFromAMirrorIsFinalAndCredentialsNeverReachTheLog) {
+  fillSource(www_ + "/bad");
+  flipByte(www_ + "/bad" + installerPath_, 10);
+  fillSource(www_ + "/good");
+  const std::string bad = "http://fleet:s3cret@" + server_.host() + "/bad";
+  box_.writePolicy("[Download]\nSources=" + bad + ";" + server_.url("/good") + "\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_EQ(linesStartingWith(r, "Begin runtime download from "),
+            Strings{"Begin runtime download from " + server_.url("/bad" + installerPath_)});
+  const Strings requests = server_.requests();
+  EXPECT_EQ(std::count(requests.begin(), requests.end(), "/good" + installerPath_), 0);
+  for (const std::string& line : testsupport::logTexts(r.log)) {
+    EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+  }
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+// A folder on disk as the only source, in a network namespace without interfaces, so that no
+// connection could succeed. The revocation lists cannot be had there: fail-open accepts that.
+class Offline : public Policy {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "a network namespace of its own needs root";
+    if (platform::Task::launchAndWait("/usr/bin/unshare", {"-n", "/bin/true"}) != 0) {
+      GTEST_SKIP() << "no network namespace can be made here (unshare -n fails)";
+    }
+    source_ = fillSource(box_.dir().make("usb-stick"));
+    box_.setEnv("http_proxy", std::nullopt);
+  }
+  RunResult runOffline() { return box_.run("/usr/bin/unshare", {"-n", exe_}); }
+
+  std::string source_;
+};
+
+TEST_F(Offline, AFolderSourceInstallsWithoutANetworkAndAFlippedByteIsRefused) {
+  box_.writePolicy("[Download]\nSources=file://" + source_ + "\n");
+  RunResult r = runOffline();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(linesStartingWith(r, "Begin runtime download from "),
+            Strings{"Begin runtime download from file://" + source_ + installerPath_});
+  EXPECT_TRUE(runtimeInstalled());
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+  EXPECT_EQ(server_.requests(), Strings{});
+
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+  flipByte(source_ + installerPath_, 100);
+  r = runOffline();
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+}  // namespace
