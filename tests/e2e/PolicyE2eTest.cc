@@ -10,6 +10,7 @@
 
 #include "E2eSandbox.h"
 #include "HttpServer.h"
+#include "libinstall/LinuxInstall.h"
 #include "platform/Task.h"
 
 namespace {
@@ -32,6 +33,15 @@ Strings linesStartingWith(const RunResult& r, const std::string& prefix) {
     if (line.starts_with(prefix)) found.push_back(line);
   }
   return found;
+}
+
+Strings entries(const std::string& folder) {
+  Strings names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void flipByte(const std::string& path, std::streamoff offset) {
@@ -143,6 +153,47 @@ TEST_F(Policy, ABadSignatureFromAMirrorIsFinalAndCredentialsNeverReachTheLog) {
   EXPECT_FALSE(runtimeInstalled());
 }
 
+TEST_F(Policy, TheFillingToolStoresWhatARunNeedsOnlyWhenEverySignatureHolds) {
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
+  install::PlatformInfo older{};
+  install::platform_getPlatformInfo(older);
+  older.major = 4;
+  older.minor = 19;
+  std::string olderInstaller, olderSignature;
+  ASSERT_TRUE(install::formatBootstrapperDownloadPaths(older, olderInstaller, olderSignature));
+  fillSource(www_);
+  fs::create_directories(fs::path(www_ + olderInstaller).parent_path());
+  fs::copy_file(www_ + installerPath_, www_ + olderInstaller);
+  fs::copy_file(www_ + signaturePath_, www_ + olderSignature);
+
+  const std::string share = box_.dir().make("share");
+  const std::string lists = box_.dir().make("lists");
+  RunResult r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(testsupport::readFile(share + installerPath_),
+            testsupport::readFile(www_ + installerPath_));
+  EXPECT_EQ(entries(share), (Strings{installerPath_.substr(1), signaturePath_.substr(1)}));
+  EXPECT_EQ(entries(lists), (Strings{"intermediate.crl", "root.crl"}));
+
+  fs::remove_all(share);
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists, "4.19.0-21-amd64", "6.1.0-13-amd64"});
+  EXPECT_EQ(r.exitCode, 11) << "the tree of 6.1 is not served";
+  EXPECT_FALSE(fs::exists(share)) << "nothing is stored unless every installer is";
+
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists, "4.19.0-21-amd64"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(entries(share), (Strings{olderInstaller.substr(1), olderSignature.substr(1)}));
+
+  fs::remove_all(share);
+  fs::remove_all(lists);
+  flipByte(www_ + installerPath_, 10);
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(fs::exists(share));
+  EXPECT_FALSE(fs::exists(lists));
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+}
+
 // A folder on disk as the only source, in a network namespace without interfaces, so that no
 // connection could succeed. The revocation lists cannot be had there: fail-open accepts that.
 class Offline : public Policy {
@@ -178,3 +229,40 @@ TEST_F(Offline, AFolderSourceInstallsWithoutANetworkAndAFlippedByteIsRefused) {
 }
 
 }  // namespace
+
+// The two tests below need the revocation phase to apply the policy's revocation settings; they
+// are disabled until it does, and must pass once it does.
+TEST_F(Policy, DISABLED_RequireRefusesTheSignatureWhenAListIsMissing) {
+  fillSource(www_ + "/mirror");
+  fs::remove(www_ + "/root.crl");
+  box_.writePolicy("[Download]\nSources=" + server_.url("/mirror") +
+                   "\n[Revocation]\nPolicy=require\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  const Strings reasons = linesStartingWith(r, "Signature check: ");
+  ASSERT_EQ(reasons.size(), 1u);
+  EXPECT_NE(reasons[0].find("root.crl"), std::string::npos) << reasons[0];
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+TEST_F(Offline, DISABLED_AFilledFolderAndItsListsInstallWithoutASocketWhenListsAreRequired) {
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
+  box_.setEnv("http_proxy", server_.url(""));
+  fillSource(www_);
+  const std::string share = box_.dir().make("share");
+  const std::string lists = box_.dir().make("lists");
+  ASSERT_EQ(box_.run(MOORSTEP_FILL_SOURCE, {share, lists}).exitCode, 0);
+  box_.setEnv("http_proxy", std::nullopt);
+  box_.writePolicy("[Download]\nSources=file://" + share + "\n[Revocation]\nPolicy=require\n" +
+                   "Folder=" + lists + "\n");
+  RunResult r = runOffline();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(linesStartingWith(r, "Begin crl download"), Strings{});
+  EXPECT_TRUE(runtimeInstalled());
+
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+  fs::remove(lists + "/root.crl");
+  r = runOffline();
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(runtimeInstalled());
+}
