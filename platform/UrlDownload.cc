@@ -68,14 +68,6 @@ bool isHttpUrl(const std::string& url) {
   return scheme == "http" || scheme == "https";
 }
 
-// The receive buffer: libcurl's rate limit acts between reads, so one large read overshoots it.
-// A buffer of a sixteenth of a second keeps the mean rate within a few percent of the limit.
-long receiveBufferFor(std::uint64_t maxBytesPerSecond) {
-  if (maxBytesPerSecond == 0) return kReceiveBufferBytes;
-  return static_cast<long>(
-      std::clamp<std::uint64_t>(maxBytesPerSecond / 16, 1024, kReceiveBufferBytes));
-}
-
 // Whether the filesystem of path's folder has room for length more bytes.
 bool hasRoomFor(const std::string& path, std::uint64_t length) {
   struct statvfs info {};
@@ -147,8 +139,7 @@ bool UrlDownload::begin() {
   }
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_BUFFERSIZE,
-                              receiveBufferFor(options_.maxBytesPerSecond)) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_USERAGENT, "Moorstep/3.2.0.2060") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &UrlDownload::onHeader) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, this) == CURLE_OK;
@@ -392,8 +383,43 @@ void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
 
 std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count, void* self) {
   auto* download = static_cast<UrlDownload*>(self);
+  if (download->holdBack(size * count)) return CURL_WRITEFUNC_PAUSE;
   download->arrived(size * count);
   return download->store(data, size * count) ? size * count : 0;
+}
+
+// libcurl's own limit reads whatever the socket holds before it waits, far past the rate on a
+// fast link. Data that comes before its time waits instead (libcurl keeps it while the transfer
+// is paused), so the rate holds from the first byte on.
+bool UrlDownload::holdBack(std::size_t length) {
+  if (options_.maxBytesPerSecond == 0) return false;
+  const gint64 now = g_get_monotonic_time();
+  if (paceStart_ == 0) paceStart_ = now;
+  const auto due = static_cast<gint64>(static_cast<double>(paced_ + length) * 1e6 /
+                                       static_cast<double>(options_.maxBytesPerSecond));
+  const gint64 wait = paceStart_ + due - now;
+  if (wait <= 0) {
+    paced_ += length;
+    return false;
+  }
+  resume_ = addSource(g_timeout_source_new(static_cast<guint>((wait + 999) / 1000)),
+                      &UrlDownload::onResume);
+  return true;
+}
+
+gboolean UrlDownload::onResume(gpointer self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  download->resume_.release();
+  // The held data is written from inside this call.
+  download->inCallback_ = true;
+  curl_easy_pause(download->easy_.get(), CURLPAUSE_CONT);
+  download->inCallback_ = false;
+  if (download->cancelled_) {
+    download->stopTransfer();
+    return G_SOURCE_REMOVE;
+  }
+  download->drainCompleted();
+  return G_SOURCE_REMOVE;
 }
 
 bool UrlDownload::store(const char* data, std::size_t length) {
@@ -492,7 +518,10 @@ gboolean UrlDownload::onIdleCheck(gpointer self) {
   auto* download = static_cast<UrlDownload*>(self);
   download->idleCheck_.release();
   const auto idle = std::chrono::microseconds(g_get_monotonic_time() - download->lastActivity_);
-  if (idle >= download->options_.idleTimeout) {
+  if (download->resume_) {
+    // Data held back for the rate limit has arrived: the transfer is not idle.
+    download->armIdleCheck(download->options_.idleTimeout);
+  } else if (idle >= download->options_.idleTimeout) {
     download->abortWith(kUrlErrorTimedOut);
   } else {
     download->armIdleCheck(
@@ -531,6 +560,7 @@ void UrlDownload::cancel() {
 }
 
 void UrlDownload::stopTransfer() {
+  resume_.reset();
   idleCheck_.reset();
   rateCheck_.reset();
   lookup_.reset();

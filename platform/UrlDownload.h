@@ -75,6 +75,7 @@ class UrlDownload {
   static gboolean onIdleCheck(gpointer self);
   static gboolean onRateCheck(gpointer self);
   static gboolean onReport(gpointer self);
+  static gboolean onResume(gpointer self);
 
   void act(curl_socket_t fd, int events);
   void drainCompleted();
@@ -84,6 +85,7 @@ class UrlDownload {
   bool localResponse();
   bool redirectTo(const std::string& target);
   void followRedirect();
+  bool holdBack(std::size_t length);
   bool store(const char* data, std::size_t length);
   bool write(const char* data, std::size_t length);
   void arrived(std::size_t length);
@@ -114,6 +116,10 @@ class UrlDownload {
   std::size_t slicesDone_ = 0;
   SourceId rateCheck_;
   SourceId report_;
+  // Pacing to the rate limit: when the first body byte came, and the body bytes taken since.
+  gint64 paceStart_ = 0;
+  std::uint64_t paced_ = 0;
+  SourceId resume_;
   gint64 lastActivity_ = 0;
   std::string contentDisposition_;
   std::string location_;
