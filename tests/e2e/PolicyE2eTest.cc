@@ -10,6 +10,7 @@
 
 #include "E2eSandbox.h"
 #include "HttpServer.h"
+#include "LoopbackService.h"
 #include "libinstall/LinuxInstall.h"
 #include "platform/Task.h"
 
@@ -192,6 +193,42 @@ TEST_F(Policy, TheFillingToolStoresWhatARunNeedsOnlyWhenEverySignatureHolds) {
   EXPECT_FALSE(fs::exists(share));
   EXPECT_FALSE(fs::exists(lists));
   EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+}
+
+TEST_F(Policy, AnHttpsMirrorIsTrustedThroughTheExtraCertificates) {
+  const std::string pki = box_.dir().make("tls");
+  const std::string openssl = MOORSTEP_OPENSSL;
+  const std::string ec = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 ";
+  box_.dir().write("tls/san.ext", "subjectAltName=IP:127.0.0.1\n");
+  for (const std::string& command :
+       {openssl + " req -x509 " + ec + "-keyout " + pki + "/ca.key -out " + pki +
+            "/ca.pem -subj /CN=Corporate-CA",
+        openssl + " req " + ec + "-keyout " + pki + "/mirror.key -out " + pki +
+            "/mirror.csr -subj /CN=127.0.0.1",
+        openssl + " x509 -req -days 2 -in " + pki + "/mirror.csr -CA " + pki + "/ca.pem -CAkey " +
+            pki + "/ca.key -CAcreateserial -extfile " + pki + "/san.ext -out " + pki +
+            "/mirror.pem"}) {
+    gint status = -1;
+    ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, &status, nullptr));
+    ASSERT_EQ(status, 0) << command;
+  }
+  fillSource(www_ + "/tls-mirror");
+  testsupport::LoopbackService mirror(www_ + "/tls-mirror", [&](int port) {
+    return Strings{openssl,   "s_server",           "-quiet", "-WWW",
+                   "-accept", std::to_string(port), "-cert",  pki + "/mirror.pem",
+                   "-key",    pki + "/mirror.key"};
+  });
+  const std::string sources =
+      "[Download]\nSources=https://127.0.0.1:" + std::to_string(mirror.port()) + "\n";
+  box_.writePolicy(sources);
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11) << "a certificate that the system does not trust";
+  EXPECT_FALSE(runtimeInstalled());
+
+  box_.writePolicy(sources + "[Network]\nCAFile=" + pki + "/ca.pem\n");
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(runtimeInstalled());
 }
 
 // A folder on disk as the only source, in a network namespace without interfaces, so that no

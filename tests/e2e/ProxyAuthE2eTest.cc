@@ -1,101 +1,52 @@
-#include <arpa/inet.h>
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "E2eSandbox.h"
 #include "HttpServer.h"
+#include "LoopbackService.h"
 
 namespace {
 namespace fs = std::filesystem;
 using testsupport::E2eSandbox;
 using testsupport::RunResult;
 using Strings = std::vector<std::string>;
-using namespace std::chrono_literals;
 
 const std::string kPki = MOORSTEP_TEST_PKI;
 constexpr char kSquid[] = "/usr/sbin/squid";
 constexpr char kHelpers[] = "/usr/lib/squid";
-
-int freeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-bool accepts(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return connected;
-}
 
 // A Squid of the test's own in folder, on a loopback port, that asks for authentication with
 // the helper lines given and sends every request it lets through to origin, the test's server.
 class Squid {
  public:
   Squid(const std::string& folder, const std::string& authLines, int origin)
-      : port_(freeLoopbackPort()) {
-    // Squid and its helpers run as its unprivileged user, which must read the folder; it
-    // writes nothing there.
-    ::chmod(fs::path(folder).parent_path().c_str(), 0711);
-    ::chmod(folder.c_str(), 0755);
-    const std::string conf = folder + "/squid.conf";
-    writeFile(conf, "http_port 127.0.0.1:" + std::to_string(port_) +
-                        "\npid_filename none\ncache_log /dev/null\ncoredump_dir none\n"
-                        "access_log none\ncache deny all\npinger_enable off\n"
-                        "shutdown_lifetime 0 seconds\n" +
-                        authLines +
-                        "acl authed proxy_auth REQUIRED\nhttp_access allow authed\n"
-                        "http_access deny all\ncache_peer 127.0.0.1 parent " +
-                        std::to_string(origin) +
-                        " 0 no-query no-digest default\nnever_direct allow all\n");
-    std::string squid = kSquid;
-    std::string foreground = "-N";
-    std::string file = "-f";
-    std::string confArg = conf;
-    char* argv[] = {squid.data(), foreground.data(), file.data(), confArg.data(), nullptr};
-    GPid pid = 0;
-    if (!g_spawn_async(folder.c_str(), argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
-                       &pid, nullptr)) {
-      throw std::runtime_error("cannot start squid");
-    }
-    pid_ = pid;
-    for (int i = 0; i < 200 && !accepts(port_); ++i) std::this_thread::sleep_for(50ms);
-  }
-  ~Squid() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-  Squid(const Squid&) = delete;
-  Squid& operator=(const Squid&) = delete;
+      : service_(folder, [&](int port) {
+          // Squid and its helpers run as its unprivileged user, which must read the folder; it
+          // writes nothing there.
+          ::chmod(fs::path(folder).parent_path().c_str(), 0711);
+          ::chmod(folder.c_str(), 0755);
+          const std::string conf = folder + "/squid.conf";
+          writeFile(conf, "http_port 127.0.0.1:" + std::to_string(port) +
+                              "\npid_filename none\ncache_log /dev/null\ncoredump_dir none\n"
+                              "access_log none\ncache deny all\npinger_enable off\n"
+                              "shutdown_lifetime 0 seconds\n" +
+                              authLines +
+                              "acl authed proxy_auth REQUIRED\nhttp_access allow authed\n"
+                              "http_access deny all\ncache_peer 127.0.0.1 parent " +
+                              std::to_string(origin) +
+                              " 0 no-query no-digest default\nnever_direct allow all\n");
+          return std::vector<std::string>{kSquid, "-N", "-f", conf};
+        }) {}
 
   std::string address(const std::string& credentials) const {
-    return "http://" + credentials + "127.0.0.1:" + std::to_string(port_);
+    return "http://" + credentials + "127.0.0.1:" + std::to_string(service_.port());
   }
 
   static void writeFile(const std::string& path, const std::string& text) {
@@ -106,8 +57,7 @@ class Squid {
   }
 
  private:
-  int port_;
-  pid_t pid_ = -1;
+  testsupport::LoopbackService service_;
 };
 
 std::string apr1(const std::string& password) {
