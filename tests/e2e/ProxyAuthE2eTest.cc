@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "E2eSandbox.h"
 #include "HttpServer.h"
 #include "LoopbackService.h"
+#include "ScopedEnv.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -21,6 +24,69 @@ using Strings = std::vector<std::string>;
 const std::string kPki = MOORSTEP_TEST_PKI;
 constexpr char kSquid[] = "/usr/sbin/squid";
 constexpr char kHelpers[] = "/usr/lib/squid";
+constexpr char kKdc[] = "/usr/sbin/krb5kdc";
+constexpr char kRealm[] = "MOORSTEP.TEST";
+
+void writeFile(const std::string& path, const std::string& text) {
+  FILE* file = std::fopen(path.c_str(), "w");
+  std::fputs(text.c_str(), file);
+  std::fclose(file);
+  ::chmod(path.c_str(), 0644);
+}
+
+bool succeeds(const std::string& command) {
+  gint status = -1;
+  return g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, &status, nullptr) &&
+         status == 0;
+}
+
+// A Kerberos realm of the test's own in folder, with its KDC on a loopback port: the user
+// "fleet" holds a ticket in ccache(), and the proxy's key is in keytab(). The programs the
+// test starts find the realm through KRB5_CONFIG.
+class Kdc {
+ public:
+  explicit Kdc(const std::string& folder) : folder_(folder) {
+    env_.set("KRB5_CONFIG", folder + "/krb5.conf");
+    env_.set("KRB5_KDC_PROFILE", folder + "/kdc.conf");
+    writeFile(folder + "/kdc.conf", "[realms]\n" + std::string(kRealm) +
+                                        " = {\n database_name = " + folder +
+                                        "/principal\n key_stash_file = " + folder + "/stash\n}\n");
+    writeConfig(0);
+    for (const std::string& command :
+         Strings{"kdb5_util create -s -P master -r " + std::string(kRealm),
+                 "kadmin.local -q \"addprinc -randkey fleet\"",
+                 "kadmin.local -q \"addprinc -randkey HTTP/localhost\"",
+                 "kadmin.local -q \"ktadd -k " + keytab() + " HTTP/localhost\"",
+                 "kadmin.local -q \"ktadd -k " + folder + "/fleet.keytab fleet\""}) {
+      if (!succeeds(command)) throw std::runtime_error(command + " failed");
+    }
+    ::chmod(keytab().c_str(), 0644);
+    kdc_ = std::make_unique<testsupport::LoopbackService>(folder, [this](int port) {
+      writeConfig(port);
+      return Strings{kKdc, "-n", "-p", std::to_string(port)};
+    });
+    if (!succeeds("kinit -k -t " + folder + "/fleet.keytab -c " + ccache() + " fleet")) {
+      throw std::runtime_error("kinit failed");
+    }
+  }
+
+  std::string config() const { return folder_ + "/krb5.conf"; }
+  std::string ccache() const { return folder_ + "/ccache"; }
+  std::string keytab() const { return folder_ + "/http.keytab"; }
+
+ private:
+  void writeConfig(int port) {
+    writeFile(config(), "[libdefaults]\n default_realm = " + std::string(kRealm) +
+                            "\n dns_lookup_kdc = false\n rdns = false\n"
+                            " dns_canonicalize_hostname = false\n[realms]\n" +
+                            kRealm + " = {\n kdc = 127.0.0.1:" + std::to_string(port) +
+                            "\n}\n[domain_realm]\n localhost = " + kRealm + "\n");
+  }
+
+  std::string folder_;
+  testsupport::ScopedEnv env_{{"KRB5_CONFIG", "KRB5_KDC_PROFILE"}};
+  std::unique_ptr<testsupport::LoopbackService> kdc_;
+};
 
 // A Squid of the test's own in folder, on a loopback port, that asks for authentication with
 // the helper lines given and sends every request it lets through to origin, the test's server.
@@ -45,15 +111,9 @@ class Squid {
           return std::vector<std::string>{kSquid, "-N", "-f", conf};
         }) {}
 
+  // The proxy by name: Negotiate asks for the ticket of the service on that name.
   std::string address(const std::string& credentials) const {
-    return "http://" + credentials + "127.0.0.1:" + std::to_string(service_.port());
-  }
-
-  static void writeFile(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "w");
-    std::fputs(text.c_str(), file);
-    std::fclose(file);
-    ::chmod(path.c_str(), 0644);
+    return "http://" + credentials + "localhost:" + std::to_string(service_.port());
   }
 
  private:
@@ -80,7 +140,9 @@ bool logged(const RunResult& r, const std::string& line) {
 class ProxyAuth : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(kSquid)) GTEST_SKIP() << "squid is not installed (scripts/install-deps)";
+    if (!fs::exists(kSquid) || !fs::exists(kKdc)) {
+      GTEST_SKIP() << "squid or krb5-kdc is not installed (scripts/install-deps)";
+    }
     exe_ = box_.makeBundle();
     www_ = box_.dir().make("www");
     server_ = std::make_unique<testsupport::HttpServer>(www_);
@@ -101,26 +163,36 @@ class ProxyAuth : public ::testing::Test {
 
 TEST_F(ProxyAuth, EachSchemeIsAnsweredWithTheAddressesCredentialsAndNeverPrompted) {
   const std::string folder = box_.dir().make("squid");
-  Squid::writeFile(folder + "/htpasswd", "fleet:" + apr1("s3cret") + "\n");
-  Squid::writeFile(folder + "/digest", "fleet:s3cret\n");
+  writeFile(folder + "/htpasswd", "fleet:" + apr1("s3cret") + "\n");
+  writeFile(folder + "/digest", "fleet:s3cret\n");
+  Kdc kdc(box_.dir().make("kerberos"));
+  box_.setEnv("KRB5_CONFIG", kdc.config());
   const std::string basic = "auth_param basic program " + std::string(kHelpers) +
                             "/basic_ncsa_auth " + folder + "/htpasswd\n";
   const std::string digest = "auth_param digest program " + std::string(kHelpers) +
                              "/digest_file_auth " + folder +
                              "/digest\nauth_param digest realm moorstep\n";
   const std::string ntlm = "auth_param ntlm program " + std::string(kHelpers) + "/ntlm_fake_auth\n";
-  const std::vector<std::tuple<std::string, std::string, std::string, int>> cases = {
-      {"basic", basic, "fleet:s3cret@", 0},
-      {"basic, wrong password", basic, "fleet:wrong@", 11},
-      {"basic, no credentials", basic, "", 11},
-      {"digest", digest, "fleet:s3cret@", 0},
-      {"digest, wrong password", digest, "fleet:wrong@", 11},
-      {"ntlm", ntlm, "CORP%5Cfleet:s3cret@", 0},
+  const std::string negotiate = "auth_param negotiate program " + std::string(kHelpers) +
+                                "/negotiate_kerberos_auth -k " + kdc.keytab() +
+                                " -s HTTP/localhost@" + kRealm + "\n";
+  const std::string ticket = "FILE:" + kdc.ccache();
+  const std::string noTicket = "FILE:" + folder + "/no-ticket";
+  const std::vector<std::tuple<std::string, std::string, std::string, std::string, int>> cases = {
+      {"basic", basic, "fleet:s3cret@", noTicket, 0},
+      {"basic, wrong password", basic, "fleet:wrong@", noTicket, 11},
+      {"basic, no credentials", basic, "", ticket, 11},
+      {"digest", digest, "fleet:s3cret@", noTicket, 0},
+      {"digest, wrong password", digest, "fleet:wrong@", noTicket, 11},
+      {"ntlm", ntlm, "CORP%5Cfleet:s3cret@", noTicket, 0},
+      {"negotiate, the user's ticket", negotiate, "", ticket, 0},
+      {"negotiate, no ticket", negotiate, "", noTicket, 11},
   };
-  for (const auto& [name, authLines, credentials, exitCode] : cases) {
+  for (const auto& [name, authLines, credentials, ccache, exitCode] : cases) {
     SCOPED_TRACE(name);
     Squid squid(folder, authLines, server_->port());
     box_.setEnv("http_proxy", squid.address(credentials));
+    box_.setEnv("KRB5CCNAME", ccache);
     RunResult r = box_.run(exe_, {"-silent", "-allowDownload"});
     EXPECT_EQ(r.exitCode, exitCode);
     EXPECT_EQ(fs::exists(box_.localDataDir() + "/Frameworks/Kavex ZEL.framework"), exitCode == 0);
