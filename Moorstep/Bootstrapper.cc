@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "Moorstep/AdminPolicy.h"
 #include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Downloader.h"
 #include "Moorstep/ErrorDialogController.h"
@@ -108,6 +109,12 @@ void Bootstrapper::applicationDidFinishLaunching() {
 void Bootstrapper::decideInstall(qorv::ParamChecker& checker, const std::string& version,
                                  bool allowDownload, bool silent) {
   install::logApplicationBegin(kComponent, version.c_str(), "Mac", "x86");
+  std::optional<AdminPolicy> policy = AdminPolicy::load();
+  if (!policy) {
+    cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgInstallFailed));
+    return;
+  }
+  policy_ = std::make_unique<AdminPolicy>(std::move(*policy));
   if (!appPath_) {
     install::logCouldNotLocateAppDir(appPathLookedFor_.c_str());
     endRun(qorv::kAppDirectoryMissing);
@@ -138,23 +145,34 @@ void Bootstrapper::decideInstall(qorv::ParamChecker& checker, const std::string&
     endRun(qorv::kRuntimeUpdatesDisabled);
     return;
   }
-  char installerUrl[512];
-  char signatureUrl[512];
-  if (!install::getBootstrapperDownloadUrls(installerUrl, sizeof installerUrl, signatureUrl,
-                                            sizeof signatureUrl) ||
-      !downloader_) {
+  if (!downloader_) {
+    install::logDownloadFailure("cannot form the runtime download address for this system");
+    cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
+    return;
+  }
+  downloader_->setSilent(silent);
+  downloader_->setLocalizedCancel(message(kMsgCancel));
+  downloader_->setLocalizedPleaseWait(message(kMsgPleaseWait));
+  downloader_->setRuntimeArgs(checker.ParamArray());
+  downloader_->setMaxRate(policy_->maxRateBytesPerSecond());
+  downloader_->setExtraCaFile(policy_->caFile());
+  source_ = 0;
+  downloadFromSource();
+}
+
+void Bootstrapper::downloadFromSource() {
+  std::string installerPath, signaturePath;
+  if (!install::getBootstrapperDownloadPaths(installerPath, signaturePath)) {
     // Ending here with the code of the accepted command line would report success for a run
     // that installed nothing: it ends as a download that could not be made.
     install::logDownloadFailure("cannot form the runtime download address for this system");
     cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
     return;
   }
-  downloader_->setUrlStrings({installerUrl, signatureUrl});
+  const std::string& base = policy_->sources()[source_];
+  downloader_->setUrlStrings({base + installerPath, base + signaturePath});
   downloader_->setMaxBytes({kMaxInstallerBytes, kMaxSignatureBytes});
-  downloader_->setSilent(silent);
-  downloader_->setLocalizedCancel(message(kMsgCancel));
-  downloader_->setLocalizedPleaseWait(message(kMsgPleaseWait));
-  downloader_->setRuntimeArgs(checker.ParamArray());
+  if (base.starts_with("file:")) downloader_->allowFiles();
   downloader_->startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
 }
 
@@ -226,6 +244,14 @@ void Bootstrapper::notifyDownloaderDone(const platform::Notification& notificati
 }
 
 void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::string>& files) {
+  // A source that cannot deliver passes the turn to the next; one that delivers has its
+  // signature judged, and that verdict is final.
+  const bool anotherSource = policy_ && source_ + 1 < policy_->sources().size();
+  if (!success && anotherSource && downloader_ && !downloader_->stopped()) {
+    ++source_;
+    downloadFromSource();
+    return;
+  }
   if (!success || files.size() != 2) {
     cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
     return;
@@ -237,6 +263,7 @@ void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::str
   verifier_ = std::make_unique<SignatureVerification>();
   verifier_->setDownloader(downloader_);
   verifier_->setDataFile(installer_ ? installer_->descriptor() : -1);
+  if (policy_) verifier_->setRevocationPolicy(policy_->revocation());
   verifier_->verifyDataAtPath(*installerLaunchPath_, files[1]);
 }
 

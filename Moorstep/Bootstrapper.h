@@ -19,6 +19,7 @@ class ParamChecker;
 
 namespace moorstep {
 
+class AdminPolicy;
 class Downloader;
 class ErrorDialogController;
 class SignatureVerification;
@@ -70,6 +71,8 @@ class Bootstrapper : public platform::ApplicationDelegate {
   void decideInstall(qorv::ParamChecker& checker, const std::string& version, bool allowDownload,
                      bool silent);
   void endRun(int code);
+  // The installer and its signature from the current source, with the policy's limits.
+  void downloadFromSource();
   // What SIGINT, SIGTERM and SIGHUP mean, whatever the phase: passed on to a running installer,
   // whose status then ends the run; Cancel while a progress window offers it (Ctrl-C only);
   // otherwise the end of the run, with clean-up and 128 + the signal's number.
@@ -92,6 +95,9 @@ class Bootstrapper : public platform::ApplicationDelegate {
   Downloader* downloader_ = nullptr;
   std::unique_ptr<SignatureVerification> verifier_;
   std::unique_ptr<ErrorDialogController> errorDialog_;
+  std::unique_ptr<AdminPolicy> policy_;
+  // The source that the current download comes from, an index of the policy's sources.
+  std::size_t source_ = 0;
 };
 
 // The application name: the executable's file name less a leading "Install ".

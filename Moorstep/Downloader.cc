@@ -28,8 +28,10 @@ Downloader::~Downloader() = default;
 void Downloader::setUrlStrings(std::vector<std::string> urlStrings) {
   urlStrings_ = std::move(urlStrings);
   maxBytes_.clear();
+  transferOptions_.allowFiles = false;
   currentUrlIndex_ = 0;
   resultPaths_.clear();
+  stopped_ = false;
 }
 
 void Downloader::setRuntimeArgs(const std::optional<std::vector<std::string>>& args) {
@@ -132,6 +134,7 @@ void Downloader::stopDownLoad() {
   // The button is live only while a list runs; a late click must not end a list twice.
   if (!listRunning_) return;
   if (urlDownload_) urlDownload_->cancel();
+  stopped_ = true;
   doingDownload(false);
   install::logDownloadCancel();
   sendDoneNotfication(false);

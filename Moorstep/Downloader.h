@@ -24,8 +24,12 @@ class Downloader : public platform::UrlDownloadDelegate {
   Downloader(const Downloader&) = delete;
   Downloader& operator=(const Downloader&) = delete;
 
-  // A new list; its limits are gone until setMaxBytes gives new ones.
+  // A new list; its limits are gone until setMaxBytes gives new ones, and file:// addresses are
+  // refused until allowFiles.
   void setUrlStrings(std::vector<std::string> urlStrings);
+  // The list's file:// addresses are copied from the disk: an administrator's folder, never an
+  // address that a server or a certificate names.
+  void allowFiles() { transferOptions_.allowFiles = true; }
   // The most each file of the list may hold: the first value for the first URL and so on, the
   // last value for every URL after it.
   void setMaxBytes(std::vector<std::uint64_t> maxBytes) { maxBytes_ = std::move(maxBytes); }
@@ -59,6 +63,17 @@ class Downloader : public platform::UrlDownloadDelegate {
   void sendDoneNotfication(bool success);
   void cleanupTempFiles();
   void stopDownLoad();
+
+  // The administrator's limits for every transfer: a rate in bytes per second (0: none), and
+  // certificates that https hosts may show besides the system's.
+  void setMaxRate(std::uint64_t bytesPerSecond) {
+    transferOptions_.maxBytesPerSecond = bytesPerSecond;
+  }
+  void setExtraCaFile(std::optional<std::string> path) {
+    transferOptions_.extraCaFile = std::move(path);
+  }
+  // The last list ended because it was stopped, not because a transfer failed.
+  bool stopped() const { return stopped_; }
 
   // Tests shorten the time a transfer may go without receiving anything.
   void setIdleTimeout(std::chrono::milliseconds timeout) { transferOptions_.idleTimeout = timeout; }
@@ -117,6 +132,7 @@ class Downloader : public platform::UrlDownloadDelegate {
   std::string localizedCancel_;
 
   bool listRunning_ = false;
+  bool stopped_ = false;
   std::optional<platform::PrivateFolder> privateFolder_;
   std::vector<std::uint64_t> maxBytes_;
   platform::UrlDownload::Options transferOptions_;

@@ -300,12 +300,12 @@ void SignatureVerification::refuseWithoutList(const std::string& address) {
   refuseSignature("The signature was rejected");
 }
 
-bool SignatureVerification::startFetchingCrlsOnSignature() {
+std::vector<std::string> SignatureVerification::crlAddresses(STACK_OF(X509) * chain) {
   // Identical lines from several certificates collapse, so each list is fetched once.
   std::set<std::string> lines;
-  for (int i = 0; certChain && i < sk_X509_num(certChain.get()); ++i) {
+  for (int i = 0; chain && i < sk_X509_num(chain); ++i) {
     const std::optional<std::string> text =
-        extractX509v3Data(sk_X509_value(certChain.get(), i), NID_crl_distribution_points);
+        extractX509v3Data(sk_X509_value(chain, i), NID_crl_distribution_points);
     if (!text || text->empty()) continue;
     for (std::string& line : platform::splitString(*text, '\n')) lines.insert(std::move(line));
   }
@@ -313,6 +313,11 @@ bool SignatureVerification::startFetchingCrlsOnSignature() {
   for (const std::string& line : lines) {
     if (line.starts_with("URI:")) urls.push_back(line.substr(4));
   }
+  return urls;
+}
+
+bool SignatureVerification::startFetchingCrlsOnSignature() {
+  std::vector<std::string> urls = crlAddresses(certChain.get());
   setErrorString("");
   if (!urls.empty() && policy_.folder) {
     useCrlsFromFolder(urls);

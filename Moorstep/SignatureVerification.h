@@ -81,6 +81,8 @@ class SignatureVerification {
   static bool verifySignerName(X509_NAME* name, const std::string& expected, int nid);
   // The extended key usage lists objectId itself or an identifier inside its arc.
   static bool carriesKeyUsage(X509* certificate, const std::string& objectId);
+  // The addresses of the revocation lists that the chain's certificates name, each once.
+  static std::vector<std::string> crlAddresses(STACK_OF(X509) * chain);
   // The first extension of type nid as text, or nullopt. CRL distribution points come as one
   // line per name, a URI as "URI:" and its address.
   static std::optional<std::string> extractX509v3Data(X509* certificate, int nid);

@@ -1,5 +1,7 @@
 #include "libinstall/InstallLogMsgs.h"
 
+#include <glib.h>
+
 #include "libinstall/LibInstall.h"
 #include "libinstall/LogText.h"
 
@@ -7,6 +9,20 @@ namespace install {
 namespace {
 // Arguments that carry text from the network, the environment or the disk go through here.
 std::string outside(const char* text) { return escapeLogText(text ? text : "(null)"); }
+
+// A proxy's or a mirror's address may carry a user name and password.
+std::string address(const char* url) {
+  GUri* uri = url ? g_uri_parse(url, G_URI_FLAGS_ENCODED, nullptr) : nullptr;
+  if (!uri) return outside(url);
+  std::string text = url;
+  if (g_uri_get_userinfo(uri)) {
+    gchar* hidden = g_uri_to_string_partial(uri, G_URI_HIDE_USERINFO);
+    text = hidden;
+    g_free(hidden);
+  }
+  g_uri_unref(uri);
+  return outside(text.c_str());
+}
 }  // namespace
 
 void logApplicationBegin(const char* program, const char* version, const char* system,
@@ -46,7 +62,7 @@ void logSubprocessFailure(const char* name, int status) {
 }
 
 void logDownloadBegin(const char* kind, const char* url) {
-  installLog(kSeverityNotice, "Begin %s download from %s", kind, outside(url).c_str());
+  installLog(kSeverityNotice, "Begin %s download from %s", kind, address(url).c_str());
 }
 
 void logDownloadDest(const char* path) {
@@ -95,5 +111,24 @@ void logCertRevocationFound() { installLog(kSeverityNotice, "Cert revocation fou
 void logCertChainSuccess() { installLog(kSeverityNotice, "Cert chain validation succeeded"); }
 
 void logCertChainFailure() { installLog(kSeverityError, "Cert chain validation failed"); }
+
+void logPolicyApplied(const char* file) {
+  installLog(kSeverityNotice, "Policy file %s applied", outside(file).c_str());
+}
+
+void logPolicyUnreadable(const char* file, const char* reason) {
+  installLog(kSeverityError, "Policy file %s cannot be read: %s", outside(file).c_str(),
+             outside(reason).c_str());
+}
+
+void logPolicyUnknownSetting(const char* file, const char* key) {
+  installLog(kSeverityNotice, "Policy file %s: unknown setting %s ignored", outside(file).c_str(),
+             outside(key).c_str());
+}
+
+void logPolicyBadValue(const char* file, const char* key, const char* value) {
+  installLog(kSeverityError, "Policy file %s: %s has a value that cannot be used: %s",
+             outside(file).c_str(), outside(key).c_str(), outside(value).c_str());
+}
 
 }  // namespace install

@@ -13,6 +13,7 @@ void logImmediateUpdateDisabled();
 void logSubprocessBegin(const char* commandLine);
 void logSubprocessSuccess(const char* name);
 void logSubprocessFailure(const char* name, int status);
+// The address is logged without its user information, which may hold a password.
 void logDownloadBegin(const char* kind, const char* url);
 void logDownloadDest(const char* path);
 void logDownloadSuccess();
@@ -29,5 +30,10 @@ void logCertChainBegin();
 void logCertRevocationFound();
 void logCertChainSuccess();
 void logCertChainFailure();
+void logPolicyApplied(const char* file);
+void logPolicyUnreadable(const char* file, const char* reason);
+// key: "[Group] Key", or "[Group]" for a whole group.
+void logPolicyUnknownSetting(const char* file, const char* key);
+void logPolicyBadValue(const char* file, const char* key, const char* value);
 
 }  // namespace install

@@ -50,17 +50,31 @@ bool getBootstrapperDownloadUrls(char* installerUrl, unsigned long installerUrlS
                                         signatureUrl, signatureUrlSize);
 }
 
-bool formatBootstrapperDownloadUrls(const PlatformInfo& platform, const std::string& host,
-                                    char* installerUrl, unsigned long installerUrlSize,
-                                    char* signatureUrl, unsigned long signatureUrlSize) {
+bool getBootstrapperDownloadPaths(std::string& installerPath, std::string& signaturePath) {
+  PlatformInfo platform{};
+  platform_getPlatformInfo(platform);
+  return formatBootstrapperDownloadPaths(platform, installerPath, signaturePath);
+}
+
+bool formatBootstrapperDownloadPaths(const PlatformInfo& platform, std::string& installerPath,
+                                     std::string& signaturePath) {
   if (platform.os == 0 || platform.arch == 0 || platform.major == 0) return false;
   const char* os = platform.os == 1 ? "windows" : platform.os == 2 ? "macos" : "unknown";
   const char* arch = platform.arch == 1 ? "x86" : platform.arch == 2 ? "ppc" : "unknown";
-  constexpr char kTemplate[] = "http://%s/zel/3/vdx/%s%d.%d/%s/%s";
-  std::snprintf(installerUrl, installerUrlSize, kTemplate, host.c_str(), os, platform.major,
-                platform.minor, arch, "installer");
-  std::snprintf(signatureUrl, signatureUrlSize, kTemplate, host.c_str(), os, platform.major,
-                platform.minor, arch, "installer.p7");
+  const std::string folder = "/zel/3/vdx/" + std::string(os) + std::to_string(platform.major) +
+                             "." + std::to_string(platform.minor) + "/" + arch;
+  installerPath = folder + "/installer";
+  signaturePath = folder + "/installer.p7";
+  return true;
+}
+
+bool formatBootstrapperDownloadUrls(const PlatformInfo& platform, const std::string& host,
+                                    char* installerUrl, unsigned long installerUrlSize,
+                                    char* signatureUrl, unsigned long signatureUrlSize) {
+  std::string installerPath, signaturePath;
+  if (!formatBootstrapperDownloadPaths(platform, installerPath, signaturePath)) return false;
+  std::snprintf(installerUrl, installerUrlSize, "http://%s%s", host.c_str(), installerPath.c_str());
+  std::snprintf(signatureUrl, signatureUrlSize, "http://%s%s", host.c_str(), signaturePath.c_str());
   return true;
 }
 

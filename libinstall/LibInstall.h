@@ -54,7 +54,12 @@ std::string downloadHost();
 // buffer as snprintf cuts; false, with neither written, when the platform is not known.
 bool getBootstrapperDownloadUrls(char* installerUrl, unsigned long installerUrlSize,
                                  char* signatureUrl, unsigned long signatureUrlSize);
-// The same for a given platform description and host.
+// The paths that follow the download host in those URLs ("/zel/...", ending in "/installer" and
+// "/installer.p7"); false, with neither written, when the platform is not known.
+bool getBootstrapperDownloadPaths(std::string& installerPath, std::string& signaturePath);
+bool formatBootstrapperDownloadPaths(const PlatformInfo& platform, std::string& installerPath,
+                                     std::string& signaturePath);
+// The URLs for a given platform description and host.
 bool formatBootstrapperDownloadUrls(const PlatformInfo& platform, const std::string& host,
                                     char* installerUrl, unsigned long installerUrlSize,
                                     char* signatureUrl, unsigned long signatureUrlSize);

@@ -55,6 +55,9 @@ int urlErrorFor(CURLcode result) {
       return kUrlErrorDecodingFailedMidStream;
     case CURLE_WRITE_ERROR:
       return kUrlErrorCannotWriteToFile;
+    case CURLE_FILE_COULDNT_READ_FILE:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+      return kUrlErrorFileDoesNotExist;
     default:
       return kUrlErrorUnknown;
   }
@@ -93,8 +96,10 @@ bool proxyVariablesSet() {
   return false;
 }
 
+std::string schemeOf(const std::string& url) { return lowerTrimmed(url.substr(0, url.find(':'))); }
+
 bool isHttpUrl(const std::string& url) {
-  const std::string scheme = lowerTrimmed(url.substr(0, url.find(':')));
+  const std::string scheme = schemeOf(url);
   return scheme == "http" || scheme == "https";
 }
 
@@ -150,9 +155,23 @@ bool UrlDownload::begin() {
   easy_.reset(curl_easy_init());
   if (!multi_ || !easy_) return false;
   CURL* easy = easy_.get();
-  // Redirects are followed here, not by libcurl: each target gets its own proxy lookup.
-  bool ok = curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
+  // Redirects are followed here, not by libcurl: each target gets its own proxy lookup. A
+  // folder on disk is a source too, but only as the address a transfer starts from.
+  local_ = options_.allowFiles && schemeOf(url_) == "file";
+  bool ok =
+      curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, local_ ? "file" : "http,https") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK;
+  // Whatever scheme a proxy asks for is answered, with the credentials of its address. Without
+  // any, the empty ones let libcurl offer the user's Kerberos ticket; a proxy that wants a
+  // password then refuses them, and the transfer fails without asking anybody.
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PROXYUSERPWD, ":") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_MAX_RECV_SPEED_LARGE,
+                              static_cast<curl_off_t>(options_.maxBytesPerSecond)) == CURLE_OK;
+  // Added to the system's certificates: libcurl keeps its default folder of them.
+  if (options_.extraCaFile) {
+    ok = ok && curl_easy_setopt(easy, CURLOPT_CAINFO, options_.extraCaFile->c_str()) == CURLE_OK;
+  }
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes) == CURLE_OK;
@@ -286,6 +305,7 @@ std::size_t UrlDownload::onHeader(char* data, std::size_t size, std::size_t coun
 bool UrlDownload::headerLine(std::string_view line) {
   if (cancelled_) return false;
   if (line.starts_with("HTTP/")) {
+    proxyChallenge_ = false;
     contentDisposition_.clear();
     location_.clear();
     contentEncoded_ = false;
@@ -304,6 +324,12 @@ bool UrlDownload::endOfHeaders() {
   long status = 0;
   curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status);
   if (status < 200) return true;  // an interim response; the real one follows
+  // libcurl answers the challenge with a new request of its own; only when it cannot does the
+  // body of the challenge arrive, or the transfer end on it.
+  if (status == 407) {
+    proxyChallenge_ = true;
+    return true;
+  }
   if (status >= 300 && status < 400 && !location_.empty()) {
     return redirectTo(resolveUrl(effectiveUrl(), location_));
   }
@@ -403,6 +429,12 @@ bool UrlDownload::responseArrived(long status) {
   return !cancelled_;
 }
 
+// A file on disk has no headers: its response is made when its first data, or its end, arrives.
+bool UrlDownload::localResponse() {
+  if (!local_ || file_ || error_ || cancelled_) return true;
+  return responseArrived(200);
+}
+
 void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
   if (declaredLength_ > 0 && !hasRoomFor(path, static_cast<std::uint64_t>(declaredLength_))) {
     error_ = UrlError::make(kUrlErrorCannotCreateFile, effectiveUrl());
@@ -414,14 +446,54 @@ void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
 
 std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count, void* self) {
   auto* download = static_cast<UrlDownload*>(self);
+  if (download->holdBack(size * count)) return CURL_WRITEFUNC_PAUSE;
   download->arrived(size * count);
   return download->store(data, size * count) ? size * count : 0;
+}
+
+// libcurl's own limit reads whatever the socket holds before it waits, far past the rate on a
+// fast link. Data that comes before its time waits instead (libcurl keeps it while the transfer
+// is paused), so the rate holds from the first byte on.
+bool UrlDownload::holdBack(std::size_t length) {
+  if (options_.maxBytesPerSecond == 0) return false;
+  const gint64 now = g_get_monotonic_time();
+  if (paceStart_ == 0) paceStart_ = now;
+  const auto due = static_cast<gint64>(static_cast<double>(paced_ + length) * 1e6 /
+                                       static_cast<double>(options_.maxBytesPerSecond));
+  const gint64 wait = paceStart_ + due - now;
+  if (wait <= 0) {
+    paced_ += length;
+    return false;
+  }
+  resume_ = addSource(g_timeout_source_new(static_cast<guint>((wait + 999) / 1000)),
+                      &UrlDownload::onResume);
+  return true;
+}
+
+gboolean UrlDownload::onResume(gpointer self) {
+  auto* download = static_cast<UrlDownload*>(self);
+  download->resume_.release();
+  // The held data is written from inside this call.
+  download->inCallback_ = true;
+  curl_easy_pause(download->easy_.get(), CURLPAUSE_CONT);
+  download->inCallback_ = false;
+  if (download->cancelled_) {
+    download->stopTransfer();
+    return G_SOURCE_REMOVE;
+  }
+  download->drainCompleted();
+  return G_SOURCE_REMOVE;
 }
 
 bool UrlDownload::store(const char* data, std::size_t length) {
   // A redirect's body is not read at all: it could be endless, and it counts against nothing.
   // The short write ends the response, and complete() follows the redirect.
   if (redirectTarget_) return false;
+  if (proxyChallenge_) {
+    error_ = UrlError::make(kUrlErrorUserAuthenticationRequired, effectiveUrl());
+    return false;
+  }
+  if (!localResponse()) return false;
   if (cancelled_ || !file_ || error_) return false;
   if (decoder_) {
     const GzipDecoder::Status status = decoder_->decode(
@@ -462,6 +534,13 @@ void UrlDownload::complete(CURLcode result) {
     return;
   }
   const std::string failingUrl = effectiveUrl();
+  long connectStatus = 0;
+  curl_easy_getinfo(easy_.get(), CURLINFO_HTTP_CONNECTCODE, &connectStatus);
+  if (!error_ && (proxyChallenge_ || connectStatus == 407)) {
+    error_ = UrlError::make(kUrlErrorUserAuthenticationRequired, failingUrl);
+  }
+  // An empty file on disk has no data to announce its response.
+  if (result == CURLE_OK && !localResponse()) result = CURLE_WRITE_ERROR;
   stopTransfer();
   if (!error_) {
     if (result != CURLE_OK) {
@@ -502,7 +581,10 @@ gboolean UrlDownload::onIdleCheck(gpointer self) {
   auto* download = static_cast<UrlDownload*>(self);
   download->idleCheck_.release();
   const auto idle = std::chrono::microseconds(g_get_monotonic_time() - download->lastActivity_);
-  if (idle >= download->options_.idleTimeout) {
+  if (download->resume_) {
+    // Data held back for the rate limit has arrived: the transfer is not idle.
+    download->armIdleCheck(download->options_.idleTimeout);
+  } else if (idle >= download->options_.idleTimeout) {
     download->abortWith(kUrlErrorTimedOut);
   } else {
     download->armIdleCheck(
@@ -541,6 +623,7 @@ void UrlDownload::cancel() {
 }
 
 void UrlDownload::stopTransfer() {
+  resume_.reset();
   idleCheck_.reset();
   rateCheck_.reset();
   lookup_.reset();

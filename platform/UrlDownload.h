@@ -20,12 +20,12 @@
 
 namespace platform {
 
-// One HTTP transfer into a file, driven by the run loop through libcurl's socket and timer
-// callbacks: no thread, no polling. Each request, redirects included, takes its proxy from the
-// desktop's settings (ProxyLookup). Redirects are followed (http and https only, at most 16),
-// Content-Encoding is undone, an HTTP error status fails the transfer, and a transfer that
-// receives nothing for the idle time-out, or too little for the rate window, fails with
-// kUrlErrorTimedOut. What a hostile host sends is bounded by the options' limits.
+// One HTTP transfer into a file (or the copy of a file:// address), driven by the run loop through
+// libcurl's socket and timer callbacks: no thread, no polling. Each request, redirects included,
+// takes its proxy from the desktop's settings (ProxyLookup). Redirects are followed (http and https
+// only, at most 16), Content-Encoding is undone, an HTTP error status fails the transfer, and a
+// transfer that receives nothing for the idle time-out, or too little for the rate window, fails
+// with kUrlErrorTimedOut. What a hostile host sends is bounded by the options' limits.
 class UrlDownload {
  public:
   struct Options {
@@ -41,6 +41,13 @@ class UrlDownload {
     // private address: whoever can forge a plain-HTTP answer could otherwise make us reach
     // services that listen only there. The start URL may lead anywhere.
     bool refuseInwardRedirects = false;
+    // The most the transfer may receive per second; 0 for no limit.
+    std::uint64_t maxBytesPerSecond = 0;
+    // A file:// start address is copied from the disk; otherwise it fails as unsupported, like
+    // every scheme but http and https. Redirects never lead to a file.
+    bool allowFiles = false;
+    // Certificates that https hosts may show, trusted besides the system's.
+    std::optional<std::string> extraCaFile;
   };
 
   // Starts at once; the reports come later, from the loop. nullptr when no transfer could be
@@ -73,15 +80,18 @@ class UrlDownload {
   static gboolean onIdleCheck(gpointer self);
   static gboolean onRateCheck(gpointer self);
   static gboolean onReport(gpointer self);
+  static gboolean onResume(gpointer self);
 
   void act(curl_socket_t fd, int events);
   void drainCompleted();
   bool headerLine(std::string_view line);
   bool endOfHeaders();
   bool responseArrived(long status);
+  bool localResponse();
   bool redirectTo(const std::string& target);
   bool redirectedFromLoopback() const;
   void followRedirect();
+  bool holdBack(std::size_t length);
   bool store(const char* data, std::size_t length);
   bool write(const char* data, std::size_t length);
   void arrived(std::size_t length);
@@ -116,10 +126,17 @@ class UrlDownload {
   std::size_t slicesDone_ = 0;
   SourceId rateCheck_;
   SourceId report_;
+  // Pacing to the rate limit: when the first body byte came, and the body bytes taken since.
+  gint64 paceStart_ = 0;
+  std::uint64_t paced_ = 0;
+  SourceId resume_;
   gint64 lastActivity_ = 0;
   std::string contentDisposition_;
   std::string location_;
   bool contentEncoded_ = false;
+  bool local_ = false;
+  // The current response is a proxy's 407.
+  bool proxyChallenge_ = false;
   std::int64_t declaredLength_ = -1;
   std::uint64_t written_ = 0;
   std::optional<DestinationFile> file_;

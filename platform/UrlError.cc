@@ -18,6 +18,8 @@ const char* describe(int code) {
       return "too many HTTP redirects";
     case kUrlErrorBadServerResponse:
       return "bad server response";
+    case kUrlErrorUserAuthenticationRequired:
+      return "The proxy asked for authentication that could not be given.";
     case kUrlErrorFileDoesNotExist:
       return "The requested URL was not found on this server.";
     case kUrlErrorDataLengthExceedsMaximum:

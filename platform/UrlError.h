@@ -16,6 +16,7 @@ enum UrlErrorCode : int {
   kUrlErrorNetworkConnectionLost = -1005,
   kUrlErrorHTTPTooManyRedirects = -1007,
   kUrlErrorBadServerResponse = -1011,
+  kUrlErrorUserAuthenticationRequired = -1013,
   kUrlErrorFileDoesNotExist = -1100,
   kUrlErrorDataLengthExceedsMaximum = -1103,
   kUrlErrorSecureConnectionFailed = -1200,

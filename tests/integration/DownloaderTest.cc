@@ -334,6 +334,19 @@ TEST_F(DownloaderTest, TheIdleTimeOutEndsAStallButNotASlowTransfer) {
   }
 }
 
+TEST_F(DownloaderTest, ARateLimitHoldsOnAverageOverSeveralSeconds) {
+  constexpr std::uint64_t kLimit = 512 * 1024;
+  served_.write("large", pattern(3 * 1024 * 1024, 'l'));
+  downloader_.setMaxRate(kLimit);
+  const auto started = std::chrono::steady_clock::now();
+  Done done = run({"/large"}, "Other");
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+  ASSERT_TRUE(done.success);
+  EXPECT_EQ(fs::file_size(done.files.at(0)), 3u * 1024 * 1024);
+  EXPECT_GE(took.count(), 5.0);
+  EXPECT_LE(3.0 * 1024 * 1024 / took.count(), kLimit * 1.1) << took.count() << " s";
+}
+
 TEST_F(DownloaderTest, TooFewBytesInAWindowTimeOutHoweverRegularlyTheyCome) {
   downloader_.setIdleTimeout(1000ms);
   downloader_.setRateWindow(1200ms);

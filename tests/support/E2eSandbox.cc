@@ -16,7 +16,8 @@ namespace testsupport {
 namespace fs = std::filesystem;
 
 E2eSandbox::E2eSandbox() {
-  for (const char* folder : {"home/.local/share", "tmp", "local-share", "usr-share", "work"}) {
+  for (const char* folder :
+       {"home/.local/share", "tmp", "local-share", "usr-share", "work", "etc-xdg"}) {
     dir_.make(folder);
   }
   env_ = {
@@ -26,6 +27,7 @@ E2eSandbox::E2eSandbox() {
       {"XDG_DATA_HOME", userDataDir()},
       {"XDG_DATA_DIRS", localDataDir() + ":" + systemDataDir()},
       {"XDG_CONFIG_HOME", root() + "/home/.config"},
+      {"XDG_CONFIG_DIRS", systemConfigDir()},
       {"XDG_CACHE_HOME", root() + "/home/.cache"},
       {"LANGUAGE", "en"},
       // Nothing listens there: a download that a test did not arrange fails at once.
@@ -60,6 +62,11 @@ std::string E2eSandbox::makeBundle(const std::string& name,
     throw std::runtime_error("make-bundle failed");
   }
   return root() + "/" + name + ".app/Contents/MacOS/" + name;
+}
+
+std::string E2eSandbox::writePolicy(const std::string& text) {
+  dir_.make("etc-xdg/moorstep");
+  return dir_.write("etc-xdg/moorstep/moorstep.conf", text);
 }
 
 void E2eSandbox::fakeKernelRelease(const std::string& release) {

@@ -40,6 +40,10 @@ class E2eSandbox {
   std::string systemDataDir() const { return root() + "/usr-share"; }
   std::string userDataDir() const { return root() + "/home/.local/share"; }
   std::string tmpDir() const { return root() + "/tmp"; }
+  std::string systemConfigDir() const { return root() + "/etc-xdg"; }
+
+  // Writes the administrator's policy file that programs run here read; returns its path.
+  std::string writePolicy(const std::string& text);
 
   // Builds "<name>.app" with the real executable (or another build of it) around a small
   // packaged application; returns the path of the executable inside it.

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "E2eSandbox.h"
+#include "HttpServer.h"
+#include "LoopbackService.h"
+#include "libinstall/LinuxInstall.h"
+#include "platform/Task.h"
+
+namespace {
+namespace fs = std::filesystem;
+using testsupport::E2eSandbox;
+using testsupport::RunResult;
+using Strings = std::vector<std::string>;
+
+const std::string kPki = MOORSTEP_TEST_PKI;
+const std::string kMessage1 = "Something went wrong";
+
+bool logged(const RunResult& r, const std::string& line) {
+  const Strings lines = testsupport::logTexts(r.log);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+Strings linesStartingWith(const RunResult& r, const std::string& prefix) {
+  Strings found;
+  for (const std::string& line : testsupport::logTexts(r.log)) {
+    if (line.starts_with(prefix)) found.push_back(line);
+  }
+  return found;
+}
+
+Strings entries(const std::string& folder) {
+  Strings names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void flipByte(const std::string& path, std::streamoff offset) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekg(offset);
+  char byte = 0;
+  file.get(byte);
+  file.seekp(offset);
+  file.put(static_cast<char>(byte ^ 0x20));
+}
+
+// Runs against an administrator's policy, with the test's own server as the mirrors' host and
+// the revocation lists' proxy.
+class Policy : public ::testing::Test {
+ protected:
+  Policy() : exe_(box_.makeBundle()), www_(box_.dir().make("www")), server_(www_) {
+    std::tie(installerPath_, signaturePath_) = box_.downloadFrom(server_, www_);
+    fs::copy_file(kPki + "/crl/intermediate-empty.crl", www_ + "/intermediate.crl");
+    fs::copy_file(kPki + "/crl/root-empty.crl", www_ + "/root.crl");
+    // Nothing serves the default host: whatever arrives came from a source of the policy.
+    box_.setEnv("MOORSTEP_DOWNLOAD_HOST", "127.0.0.1:1");
+  }
+
+  // The signed sample installer in the tree under folder; returns folder.
+  std::string fillSource(const std::string& folder) {
+    fs::create_directories(fs::path(folder + installerPath_).parent_path());
+    fs::copy_file(MOORSTEP_SAMPLE_RUNTIME_INSTALLER, folder + installerPath_,
+                  fs::copy_options::overwrite_existing);
+    EXPECT_EQ(E2eSandbox::signInstaller(folder + installerPath_, folder + signaturePath_), 0);
+    return folder;
+  }
+  bool runtimeInstalled() const {
+    return fs::exists(box_.localDataDir() + "/Frameworks/Kavex ZEL.framework");
+  }
+
+  E2eSandbox box_;
+  std::string exe_;
+  std::string www_;
+  testsupport::HttpServer server_;
+  std::string installerPath_, signaturePath_;
+};
+
+TEST_F(Policy, AValueThatCannotBeReadStopsTheRunBeforeAnyDownload) {
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"[Revocation]\nPolicy=requier\n", "[Revocation] Policy", "requier"},
+      {"[Download]\nSources=not an address\n", "[Download] Sources", "not an address"},
+      {"[Download]\nSources=" + server_.url("/m") + ";ftp://host/m\n", "[Download] Sources",
+       server_.url("/m") + ";ftp://host/m"},
+      {"[Download]\nSources=file://host/m\n", "[Download] Sources", "file://host/m"},
+      {"[Download]\nSources=;\n", "[Download] Sources", ";"},
+      {"[Download]\nMaxRateKiB=fast\n", "[Download] MaxRateKiB", "fast"},
+      {"[Download]\nMaxRateKiB=0\n", "[Download] MaxRateKiB", "0"},
+      {"[Revocation]\nFolder=relative/lists\n", "[Revocation] Folder", "relative/lists"},
+      {"[Network]\nCAFile=/nonexistent/ca.pem\n", "[Network] CAFile", "/nonexistent/ca.pem"},
+  };
+  fillSource(www_ + "/m");
+  for (const auto& [text, key, value] : cases) {
+    const std::string path =
+        box_.writePolicy("[Download]\nSources=" + server_.url("/m") + "\n" + text);
+    RunResult r = box_.run(exe_, {});
+    EXPECT_EQ(r.exitCode, 11) << text;
+    EXPECT_TRUE(logged(
+        r, "Policy file " + path + ": " + key + " has a value that cannot be used: " + value))
+        << text;
+    EXPECT_NE(r.err.find(kMessage1), std::string::npos) << text;
+    EXPECT_EQ(linesStartingWith(r, "Begin "), Strings{}) << text << ": nothing is half-applied";
+  }
+  const std::string path = box_.writePolicy("Sources=outside any group\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11);
+  EXPECT_EQ(linesStartingWith(r, "Policy file " + path + " cannot be read: ").size(), 1u);
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+TEST_F(Policy, SourcesAreTriedInOrderUntilOneDeliversAndUnknownSettingsAreOnlyNoticed) {
+  fillSource(www_ + "/mirror");
+  const std::string path = box_.writePolicy(
+      "[Download]\nSources=http://127.0.0.1:1/down ; " + server_.url("/missing") + ";" +
+      server_.url("/mirror/") + "\nColour=blue\n[Revocation]\nPolicy=fail-open\n[Fleet]\nX=1\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(logged(r, "Policy file " + path + ": unknown setting [Download] Colour ignored"));
+  EXPECT_TRUE(logged(r, "Policy file " + path + ": unknown setting [Fleet] ignored"));
+  EXPECT_EQ(linesStartingWith(r, "Begin runtime download from "),
+            (Strings{"Begin runtime download from http://127.0.0.1:1/down" + installerPath_,
+                     "Begin runtime download from " + server_.url("/missing" + installerPath_),
+                     "Begin runtime download from " + server_.url("/mirror" + installerPath_)}));
+  EXPECT_EQ(linesStartingWith(r, "Begin signature download from "),
+            Strings{"Begin signature download from " + server_.url("/mirror" + signaturePath_)});
+  EXPECT_TRUE(runtimeInstalled());
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+}
+
+TEST_F(Policy, ABadSignatureFromAMirrorIsFinalAndCredentialsNeverReachTheLog) {
+  fillSource(www_ + "/bad");
+  flipByte(www_ + "/bad" + installerPath_, 10);
+  fillSource(www_ + "/good");
+  const std::string bad = "http://fleet:s3cret@" + server_.host() + "/bad";
+  box_.writePolicy("[Download]\nSources=" + bad + ";" + server_.url("/good") + "\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_EQ(linesStartingWith(r, "Begin runtime download from "),
+            Strings{"Begin runtime download from " + server_.url("/bad" + installerPath_)});
+  const Strings requests = server_.requests();
+  EXPECT_EQ(std::count(requests.begin(), requests.end(), "/good" + installerPath_), 0);
+  for (const std::string& line : testsupport::logTexts(r.log)) {
+    EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+  }
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+TEST_F(Policy, TheFillingToolStoresWhatARunNeedsOnlyWhenEverySignatureHolds) {
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
+  install::PlatformInfo older{};
+  install::platform_getPlatformInfo(older);
+  older.major = 4;
+  older.minor = 19;
+  std::string olderInstaller, olderSignature;
+  ASSERT_TRUE(install::formatBootstrapperDownloadPaths(older, olderInstaller, olderSignature));
+  fillSource(www_);
+  fs::create_directories(fs::path(www_ + olderInstaller).parent_path());
+  fs::copy_file(www_ + installerPath_, www_ + olderInstaller);
+  fs::copy_file(www_ + signaturePath_, www_ + olderSignature);
+
+  const std::string share = box_.dir().make("share");
+  const std::string lists = box_.dir().make("lists");
+  RunResult r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(testsupport::readFile(share + installerPath_),
+            testsupport::readFile(www_ + installerPath_));
+  EXPECT_EQ(entries(share), (Strings{installerPath_.substr(1), signaturePath_.substr(1)}));
+  EXPECT_EQ(entries(lists), (Strings{"intermediate.crl", "root.crl"}));
+
+  fs::remove_all(share);
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists, "4.19.0-21-amd64", "6.1.0-13-amd64"});
+  EXPECT_EQ(r.exitCode, 11) << "the tree of 6.1 is not served";
+  EXPECT_FALSE(fs::exists(share)) << "nothing is stored unless every installer is";
+
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists, "4.19.0-21-amd64"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(entries(share), (Strings{olderInstaller.substr(1), olderSignature.substr(1)}));
+
+  fs::remove_all(share);
+  fs::remove_all(lists);
+  flipByte(www_ + installerPath_, 10);
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists});
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(fs::exists(share));
+  EXPECT_FALSE(fs::exists(lists));
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+}
+
+TEST_F(Policy, AnHttpsMirrorIsTrustedThroughTheExtraCertificates) {
+  const std::string pki = box_.dir().make("tls");
+  const std::string openssl = MOORSTEP_OPENSSL;
+  const std::string ec = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 ";
+  box_.dir().write("tls/san.ext", "subjectAltName=IP:127.0.0.1\n");
+  for (const std::string& command :
+       {openssl + " req -x509 " + ec + "-keyout " + pki + "/ca.key -out " + pki +
+            "/ca.pem -subj /CN=Corporate-CA",
+        openssl + " req " + ec + "-keyout " + pki + "/mirror.key -out " + pki +
+            "/mirror.csr -subj /CN=127.0.0.1",
+        openssl + " x509 -req -days 2 -in " + pki + "/mirror.csr -CA " + pki + "/ca.pem -CAkey " +
+            pki + "/ca.key -CAcreateserial -extfile " + pki + "/san.ext -out " + pki +
+            "/mirror.pem"}) {
+    gint status = -1;
+    ASSERT_TRUE(g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, &status, nullptr));
+    ASSERT_EQ(status, 0) << command;
+  }
+  fillSource(www_ + "/tls-mirror");
+  testsupport::LoopbackService mirror(www_ + "/tls-mirror", [&](int port) {
+    return Strings{openssl,   "s_server",           "-quiet", "-WWW",
+                   "-accept", std::to_string(port), "-cert",  pki + "/mirror.pem",
+                   "-key",    pki + "/mirror.key"};
+  });
+  const std::string sources =
+      "[Download]\nSources=https://127.0.0.1:" + std::to_string(mirror.port()) + "\n";
+  box_.writePolicy(sources);
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11) << "a certificate that the system does not trust";
+  EXPECT_FALSE(runtimeInstalled());
+
+  box_.writePolicy(sources + "[Network]\nCAFile=" + pki + "/ca.pem\n");
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(runtimeInstalled());
+}
+
+// A folder on disk as the only source, in a network namespace without interfaces, so that no
+// connection could succeed. The revocation lists cannot be had there: fail-open accepts that.
+class Offline : public Policy {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "a network namespace of its own needs root";
+    if (platform::Task::launchAndWait("/usr/bin/unshare", {"-n", "/bin/true"}) != 0) {
+      GTEST_SKIP() << "no network namespace can be made here (unshare -n fails)";
+    }
+    source_ = fillSource(box_.dir().make("usb-stick"));
+    box_.setEnv("http_proxy", std::nullopt);
+  }
+  RunResult runOffline() { return box_.run("/usr/bin/unshare", {"-n", exe_}); }
+
+  std::string source_;
+};
+
+TEST_F(Offline, AFolderSourceInstallsWithoutANetworkAndAFlippedByteIsRefused) {
+  box_.writePolicy("[Download]\nSources=file://" + source_ + "\n");
+  RunResult r = runOffline();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(linesStartingWith(r, "Begin runtime download from "),
+            Strings{"Begin runtime download from file://" + source_ + installerPath_});
+  EXPECT_TRUE(runtimeInstalled());
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+  EXPECT_EQ(server_.requests(), Strings{});
+
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+  flipByte(source_ + installerPath_, 100);
+  r = runOffline();
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+}  // namespace
+
+// The two tests below need the revocation phase to apply the policy's revocation settings; they
+// are disabled until it does, and must pass once it does.
+TEST_F(Policy, DISABLED_RequireRefusesTheSignatureWhenAListIsMissing) {
+  fillSource(www_ + "/mirror");
+  fs::remove(www_ + "/root.crl");
+  box_.writePolicy("[Download]\nSources=" + server_.url("/mirror") +
+                   "\n[Revocation]\nPolicy=require\n");
+  RunResult r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 13);
+  const Strings reasons = linesStartingWith(r, "Signature check: ");
+  ASSERT_EQ(reasons.size(), 1u);
+  EXPECT_NE(reasons[0].find("root.crl"), std::string::npos) << reasons[0];
+  EXPECT_FALSE(runtimeInstalled());
+}
+
+TEST_F(Offline, DISABLED_AFilledFolderAndItsListsInstallWithoutASocketWhenListsAreRequired) {
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
+  box_.setEnv("http_proxy", server_.url(""));
+  fillSource(www_);
+  const std::string share = box_.dir().make("share");
+  const std::string lists = box_.dir().make("lists");
+  ASSERT_EQ(box_.run(MOORSTEP_FILL_SOURCE, {share, lists}).exitCode, 0);
+  box_.setEnv("http_proxy", std::nullopt);
+  box_.writePolicy("[Download]\nSources=file://" + share + "\n[Revocation]\nPolicy=require\n" +
+                   "Folder=" + lists + "\n");
+  RunResult r = runOffline();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(linesStartingWith(r, "Begin crl download"), Strings{});
+  EXPECT_TRUE(runtimeInstalled());
+
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+  fs::remove(lists + "/root.crl");
+  r = runOffline();
+  EXPECT_EQ(r.exitCode, 13);
+  EXPECT_FALSE(runtimeInstalled());
+}
