@@ -267,9 +267,7 @@ TEST_F(Offline, AFolderSourceInstallsWithoutANetworkAndAFlippedByteIsRefused) {
 
 }  // namespace
 
-// The two tests below need the revocation phase to apply the policy's revocation settings; they
-// are disabled until it does, and must pass once it does.
-TEST_F(Policy, DISABLED_RequireRefusesTheSignatureWhenAListIsMissing) {
+TEST_F(Policy, RequireRefusesTheSignatureWhenAListIsMissing) {
   fillSource(www_ + "/mirror");
   fs::remove(www_ + "/root.crl");
   box_.writePolicy("[Download]\nSources=" + server_.url("/mirror") +
@@ -282,7 +280,7 @@ TEST_F(Policy, DISABLED_RequireRefusesTheSignatureWhenAListIsMissing) {
   EXPECT_FALSE(runtimeInstalled());
 }
 
-TEST_F(Offline, DISABLED_AFilledFolderAndItsListsInstallWithoutASocketWhenListsAreRequired) {
+TEST_F(Offline, AFilledFolderAndItsListsInstallWithoutASocketWhenListsAreRequired) {
   box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
   box_.setEnv("http_proxy", server_.url(""));
   fillSource(www_);
