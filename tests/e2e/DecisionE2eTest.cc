@@ -119,12 +119,12 @@ TEST_F(Decision, AnOldRuntimeWithUpdatesDisabledShowsMessage10EvenWhenSilent) {
   EXPECT_EQ(testsupport::logTexts(r.log).back(), "Bootstrapper end with exit code 15");
 }
 
-TEST_F(Decision, NoRuntimeAndNothingServedEndsWith11AndMessage0) {
+TEST_F(Decision, NoRuntimeAndNoServerEndsWith11AndTheNetworkMessage) {
   disableUpdates();  // with no runtime installed the marker is not consulted
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 11);
-  EXPECT_NE(r.err.find("Install Sample\nThis application requires a version of Kavex ZEL which "
-                       "cannot be found."),
+  EXPECT_NE(r.err.find("Install Sample\nUnable to download Kavex ZEL. Make sure that you\u2019re "
+                       "connected to the network and try again."),
             std::string::npos)
       << r.err;
   const Strings log = testsupport::logTexts(r.log);
