@@ -402,7 +402,8 @@ class Handler(BaseHTTPRequestHandler):
             headers = [("Retry-After", option("retry_after"))] if option("retry_after") else []
             self.send_bytes(b"busy", int(option("status")), headers, length=4)
             return
-        body = open(path, "rb").read()
+        body = None
+        length = os.path.getsize(path)
         validator = option("validator", "etag")
         headers = [("Content-Type", "application/octet-stream"), ("Accept-Ranges", "bytes")]
         version = '"v%d"' % number if validator == "changing" else '"v1"'
@@ -410,36 +411,39 @@ class Handler(BaseHTTPRequestHandler):
             version = "Sat, 01 Feb 2025 10:00:00 GMT"
             headers.append(("Last-Modified", version))
         if option("gzip") and "gzip" in self.headers.get("Accept-Encoding", ""):
-            body = gzip.compress(body, mtime=0)
+            body = gzip.compress(open(path, "rb").read(), mtime=0)
+            length = len(body)
             headers.append(("Content-Encoding", "gzip"))
             version = version.replace('"v', '"gz')
         if validator != "date":
             headers.append(("ETag", version))
-        start, status = self.wanted_range(len(body), version, option("ranges") != "ignore")
+        start, status = self.wanted_range(length, version, option("ranges") != "ignore")
         if status == 416:
-            self.send_bytes(b"", 416, [("Content-Range", "bytes */%d" % len(body))], length=0)
+            self.send_bytes(b"", 416, [("Content-Range", "bytes */%d" % length)], length=0)
             return
         if status == 206:
-            headers.append(("Content-Range", "bytes %d-%d/%d" % (start, len(body) - 1,
-                                                                  len(body))))
-        end = len(body)
+            headers.append(("Content-Range", "bytes %d-%d/%d" % (start, length - 1, length)))
+        end = length
         if misbehaves and 0 <= cut < end - start:
             end = start + cut
         self.send_response(status)
         for key, value in headers:
             self.send_header(key, value)
-        self.send_header("Content-Length", str(len(body) - start))
+        self.send_header("Content-Length", str(length - start))
         self.end_headers()
         self.wfile.flush()
         sent = 0
         try:
-            sent = self.connection.send(memoryview(body)[start:end]) if end > start else 0
-            while start + sent < end:
-                sent += self.connection.send(memoryview(body)[start + sent:end])
+            if body is not None:
+                self.connection.sendall(memoryview(body)[start:end])
+                sent = end - start
+            elif end > start:
+                with open(path, "rb") as f:
+                    sent = self.connection.sendfile(f, start, end - start)
         except OSError:
             pass
         self.note("sent %d" % sent)
-        if end < len(body):
+        if end < length:
             self.misbehave(option("then", "reset"), int(option("stall", STALL_SECONDS * 1000)))
 
     def wanted_range(self, length, version, honoured):
