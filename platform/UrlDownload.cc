@@ -621,7 +621,9 @@ void UrlDownload::detach() {
 
 std::optional<UrlDownload::Continuation> UrlDownload::takePartial() {
   if (!file_ || finished_) return std::nullopt;
-  Continuation next{std::move(*file_), appendable_ ? written_ : 0, validator_};
+  // 416: the rest that was asked for is not there, so the file starts over.
+  const bool carryOn = appendable_ && status_ != 416;
+  Continuation next{std::move(*file_), carryOn ? written_ : 0, validator_};
   file_.reset();
   return next;
 }

@@ -390,6 +390,13 @@ TEST_F(DownloaderTest, RetriesEndAfterFiveAttemptsAndOnlyPassingFailuresAreRetri
   EXPECT_TRUE(done.success);
   EXPECT_GE(std::chrono::steady_clock::now() - asked, 1s);
 
+  // A range that the server refuses (416) starts the file over.
+  done = run({"/flaky/installer?cut=40000&ranges=refuse"}, "Other");
+  ASSERT_TRUE(done.success);
+  EXPECT_EQ(readFile(done.files.at(0)), readFile(served_.path() + "/installer"));
+  EXPECT_EQ(log().end()[-2],
+            "Download retry 2 of 4 after: bad server response; resuming at 0 bytes");
+
   // Missing files, other refusals and hosts never reached are not tried again.
   for (const char* path : {"/flaky/installer?status=404&times=all",
                            "/flaky/installer?status=403&times=all", "http://127.0.0.1:1/x"}) {

@@ -42,6 +42,7 @@ Routes (NAME is a file of the folder):
                                status=CODE   the first `times` requests get that status instead,
                                              with retry_after=S as Retry-After if given
                                ranges=ignore Range is ignored: always the whole file
+                               ranges=refuse every Range is answered with 416
                                validator=etag|date|changing  what the file's version shows:
                                              an ETag, a Last-Modified date, an ETag that is
                                              new on every request
@@ -451,6 +452,8 @@ class Handler(BaseHTTPRequestHandler):
         if asked is None:
             return 0, 200
         self.note("range %s if-range %s" % (asked, self.headers.get("If-Range", "")))
+        if self.path.endswith("ranges=refuse"):
+            return 0, 416
         if not honoured or not asked.startswith("bytes=") or not asked.endswith("-"):
             return 0, 200
         if self.headers.get("If-Range", version) != version:
