@@ -157,7 +157,7 @@ TEST_F(Decision, NoInstallerForThisSystemShowsMessage8WithItsLinkInTheUsersLangu
   box_.setEnv("LANG", "de_DE.UTF-8");
   box_.setEnv("MOORSTEP_DOWNLOAD_HOST", "127.0.0.1:1");
   r = box_.run(exe_, {});
-  EXPECT_NE(r.err.find("Diese Anwendung benötigt eine Version von Kavex ZEL"), std::string::npos)
+  EXPECT_NE(r.err.find("Kavex ZEL konnte nicht heruntergeladen werden."), std::string::npos)
       << r.err;
 }
 
