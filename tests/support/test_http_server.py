@@ -27,8 +27,8 @@ Routes (NAME is a file of the folder):
   /endless                     a body without a length that never ends
   /declare?length=N            announces N bytes, then sends none
   /drip?interval=MS[&gzip=1]   announces 100 bytes, then sends one every MS milliseconds; with
-                               gzip=1 the bytes are a gzip-encoded MiB of zeros, each of them
-                               decoding to about a KiB
+                               gzip=1 a gzip-encoded MiB of zeros, its first 100 bytes at once,
+                               then each byte decoding to about a KiB
   /drip-headers?interval=MS    a status line, then one header line every MS milliseconds
   /paced/NAME?seconds=S        the file in ten pieces spread over S seconds
   /flaky/NAME?...              the file with an ETag, honouring Range and If-Range, its first
@@ -358,8 +358,12 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.close_connection = True
+        # The gzip header and the first block's tables come at once, so that each byte after
+        # them decodes to something.
+        head = 100 if "gzip" in query else 0
         try:
-            for byte in body:
+            self.wfile.write(body[:head])
+            for byte in body[head:]:
                 self.wfile.flush()
                 time.sleep(interval)
                 self.wfile.write(bytes([byte]))
