@@ -248,8 +248,12 @@ void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::str
     return;
   }
   installerLaunchPath_ = files[0];
+  // Verified, made executable and started through this one open file: whatever happens to the
+  // name meanwhile, what runs is what was verified.
+  installer_ = platform::OpenFile::open(files[0]);
   verifier_ = std::make_unique<SignatureVerification>();
   verifier_->setDownloader(downloader_);
+  verifier_->setDataFile(installer_ ? installer_->descriptor() : -1);
   verifier_->verifyDataAtPath(*installerLaunchPath_, files[1]);
 }
 
@@ -273,8 +277,9 @@ void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier
   int code = valid ? 0 : qorv::kSignatureInvalid;
   if (verifier_.get() == signatureVerifier) verifier_.reset();
   if (code == 0) {
-    if (installerLaunchPath_ && markAsExecutable(*installerLaunchPath_)) {
-      const int status = installWithInstaller(*installerLaunchPath_, downloader_->runtimeArgs());
+    if (installerLaunchPath_ && installer_ && markAsExecutable(*installer_)) {
+      const int status =
+          installWithInstaller(*installerLaunchPath_, *installer_, downloader_->runtimeArgs());
       cleanupAndExit(false, status, std::nullopt);
       return;
     }
@@ -283,25 +288,32 @@ void Bootstrapper::handleSignatureDone(bool valid, const void* signatureVerifier
   cleanupAndExit(true, code, message(kMsgDownloadNotValid));
 }
 
-bool Bootstrapper::markAsExecutable(const std::string& path) {
+bool Bootstrapper::markAsExecutable(const platform::OpenFile& file) {
   struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return false;
-  return ::chmod(path.c_str(), (status.st_mode & 07777) | 0111) == 0;
+  if (::fstat(file.descriptor(), &status) != 0) return false;
+  return ::fchmod(file.descriptor(), (status.st_mode & 07777) | 0111) == 0;
 }
 
 int Bootstrapper::installWithInstaller(const std::string& launchPath,
+                                       const platform::OpenFile& installer,
                                        const std::vector<std::string>& args) {
   std::vector<std::string> argv = args.empty() ? std::vector<std::string>{"-x1"} : args;
   argv.push_back(appPath_.value_or(""));
   install::logSubprocessBegin(commandLine("\"ZEL Runtime Installer\" ", argv).c_str());
-  platform::Task installer(launchPath, argv);
-  if (!installer.launch()) {
-    // The installer never ran, so nothing else will tell the user that nothing was installed.
-    logSubprocessResult("Runtime Installer", installer.terminationStatus());
-    okAlert(message(kMsgInstallFailed));
-    return installer.terminationStatus();
+  platform::Task task(launchPath, argv);
+  task.setExecutableFile(installer.descriptor());
+  // The installer holds its folder's lock too: if this process is killed, no later run may
+  // sweep the folder it runs from.
+  if (downloader_ && downloader_->folderLockDescriptor() >= 0) {
+    task.setInheritedDescriptors({downloader_->folderLockDescriptor()});
   }
-  const int status = installer.waitUntilExit();
+  if (!task.launch()) {
+    // The installer never ran, so nothing else will tell the user that nothing was installed.
+    logSubprocessResult("Runtime Installer", task.terminationStatus());
+    okAlert(message(kMsgInstallFailed));
+    return task.terminationStatus();
+  }
+  const int status = task.waitUntilExit();
   logSubprocessResult("Runtime Installer", status);
   return status;
 }

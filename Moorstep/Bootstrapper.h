@@ -9,6 +9,7 @@
 #include "platform/Bundle.h"
 #include "platform/Handles.h"
 #include "platform/Notification.h"
+#include "platform/OpenFile.h"
 #include "platform/PropertyList.h"
 #include "platform/TerminationSignals.h"
 
@@ -59,9 +60,11 @@ class Bootstrapper : public platform::ApplicationDelegate {
                          const std::optional<std::vector<std::string>>& args);
   void handleDownloaderDone(bool success, const std::vector<std::string>& files);
   void handleSignatureDone(bool valid, const void* signatureVerifier);
-  // Adds execute permission for everyone to what path names (following links).
-  bool markAsExecutable(const std::string& path);
-  int installWithInstaller(const std::string& launchPath, const std::vector<std::string>& args);
+  // Adds execute permission for everyone to the open file.
+  bool markAsExecutable(const platform::OpenFile& file);
+  // Starts installer, the open file that was verified; launchPath names it in the log and argv.
+  int installWithInstaller(const std::string& launchPath, const platform::OpenFile& installer,
+                           const std::vector<std::string>& args);
 
  private:
   void decideInstall(qorv::ParamChecker& checker, const std::string& version, bool allowDownload,
@@ -82,6 +85,7 @@ class Bootstrapper : public platform::ApplicationDelegate {
   std::optional<std::string> appPath_;
   std::string appName_;
   std::optional<std::string> installerLaunchPath_;
+  std::optional<platform::OpenFile> installer_;
   std::string localizedWindowTitle_;
   std::optional<platform::PropertyList> config_;
   std::string appPathLookedFor_;

@@ -83,6 +83,8 @@ void Downloader::startDownload(const std::string& notificationName) {
   }
   if (kind) install::logDownloadBegin(kind, urlString.c_str());
   platform::UrlDownload::Options options = transferOptions_;
+  // Revocation lists travel over plain HTTP from hosts named in certificates.
+  options.refuseInwardRedirects = notificationName == CRL_DOWNLOAD_NOTIFY_DONE;
   if (!maxBytes_.empty()) {
     options.maxBytes = maxBytes_[std::min<std::size_t>(static_cast<std::size_t>(currentUrlIndex_),
                                                        maxBytes_.size() - 1)];
@@ -183,12 +185,12 @@ void Downloader::decideDestinationWithSuggestedFilename(platform::UrlDownload& d
     install::logNoPrivateDownloadFolder();
     return;
   }
-  const std::string path = (fs::path(folder->path()) / filename).string();
-  install::logDownloadDest(path.c_str());
-  download.setDestination(path, false);
+  download.setDestination((fs::path(folder->path()) / filename).string(), false);
 }
 
 void Downloader::didCreateDestination(platform::UrlDownload&, const std::string& path) {
+  // Named only now: when the name is taken, the file created is not the one asked for.
+  install::logDownloadDest(path.c_str());
   resultPaths_.push_back(path);
   DebugTrace("Info: Downloading to %@", path);
 }

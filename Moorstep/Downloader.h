@@ -72,6 +72,11 @@ class Downloader : public platform::UrlDownloadDelegate {
   std::int64_t bytesReceived() const { return bytesReceived_; }
   const std::vector<std::string>& resultPaths() const { return resultPaths_; }
   const std::vector<std::string>& cleanupPaths() const { return cleanupPaths_; }
+  // The lock of the folder the files went to, -1 before there is one: a program started from
+  // there inherits it, so that no later run removes the folder while the program runs.
+  int folderLockDescriptor() const {
+    return privateFolder_ ? privateFolder_->lockDescriptor() : -1;
+  }
 
   // The transfer's reports.
   void willSendRequest(platform::UrlDownload& download, const std::string& newUrl) override;

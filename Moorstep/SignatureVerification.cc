@@ -7,10 +7,12 @@
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <set>
 
+#include "Moorstep/CrlSignatureCheck.h"
 #include "Moorstep/DebugTrace.h"
 #include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Downloader.h"
@@ -19,6 +21,8 @@
 #include "libinstall/InstallLogMsgs.h"
 #include "platform/NotificationCenter.h"
 #include "platform/NotificationQueue.h"
+#include "platform/OpenFile.h"
+#include "platform/SuggestedFilename.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Text.h"
 
@@ -43,11 +47,44 @@ constexpr ExpectedName kExpectedNames[] = {
 };
 
 // The parsers read a file whole into memory: one over its limit is refused before that.
-bool fitsIn(BIO* file, std::uint64_t maxBytes) {
+std::optional<std::uint64_t> sizeWithin(BIO* file, std::uint64_t maxBytes) {
   FILE* stream = nullptr;
   struct stat status {};
-  return BIO_get_fp(file, &stream) == 1 && stream && ::fstat(fileno(stream), &status) == 0 &&
-         static_cast<std::uint64_t>(status.st_size) <= maxBytes;
+  if (BIO_get_fp(file, &stream) != 1 || !stream || ::fstat(fileno(stream), &status) != 0) {
+    return std::nullopt;
+  }
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  return size <= maxBytes ? std::optional(size) : std::nullopt;
+}
+
+bool fitsIn(BIO* file, std::uint64_t maxBytes) { return sizeWithin(file, maxBytes).has_value(); }
+
+// A list in DER form, decoded only once one of issuers is known to have signed it.
+platform::X509CrlPtr readCheckedCrl(BIO* der, std::uint64_t size, STACK_OF(X509) * issuers) {
+  if (!CrlSignatureCheck::signedByOneOf(CrlSignatureCheck::fromBio(der), size, issuers) ||
+      BIO_reset(der) != 0) {
+    return nullptr;
+  }
+  return platform::X509CrlPtr(d2i_X509_CRL_bio(der, nullptr));
+}
+
+// A list in PEM form: its DER bytes, then as above.
+platform::X509CrlPtr readPemCrl(BIO* pem, STACK_OF(X509) * issuers) {
+  unsigned char* bytes = nullptr;
+  long length = 0;
+  if (BIO_reset(pem) != 0 || PEM_bytes_read_bio(&bytes, &length, nullptr, PEM_STRING_X509_CRL, pem,
+                                                nullptr, nullptr) != 1) {
+    return nullptr;
+  }
+  platform::X509CrlPtr crl;
+  if (CrlSignatureCheck::signedByOneOf(
+          CrlSignatureCheck::fromBytes(bytes, static_cast<std::size_t>(length)),
+          static_cast<std::uint64_t>(length), issuers)) {
+    const unsigned char* p = bytes;
+    crl.reset(d2i_X509_CRL(nullptr, &p, length));
+  }
+  OPENSSL_free(bytes);
+  return crl;
 }
 
 // An object of a file in DER form, else in PEM form; null when the file is neither, is larger than
@@ -98,6 +135,44 @@ long handleSignalsWhileReading(BIO* bio, int operation, const char*, std::size_t
     platform::TerminationSignals::shared().handlePending();
   }
   return result;
+}
+
+// Digests that collisions have broken: a certificate or signature made with one proves nothing.
+// SHA-1 is not among them; old publisher PKIs still sign with it.
+bool isWeakDigest(int nid) { return nid == NID_md2 || nid == NID_md4 || nid == NID_md5; }
+
+// The digest of a signature algorithm (such as md5WithRSAEncryption), else the nid itself.
+int digestOf(int algorithmNid) {
+  int digest = NID_undef;
+  return OBJ_find_sigid_algs(algorithmNid, &digest, nullptr) ? digest : algorithmNid;
+}
+
+// Why a verified signature must still be refused for a weak digest, or nothing. The trust
+// anchor's own signature is not checked: the anchor is trusted as it is built in.
+std::optional<std::string> weakDigestIn(PKCS7* pkcs7, STACK_OF(X509) * chain) {
+  STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(pkcs7);
+  for (int i = 0; i < sk_PKCS7_SIGNER_INFO_num(signers); ++i) {
+    X509_ALGOR* digest = nullptr;
+    X509_ALGOR* signature = nullptr;
+    PKCS7_SIGNER_INFO_get0_algs(sk_PKCS7_SIGNER_INFO_value(signers, i), nullptr, &digest,
+                                &signature);
+    for (const X509_ALGOR* algorithm : {digest, signature}) {
+      const ASN1_OBJECT* object = nullptr;
+      if (algorithm) X509_ALGOR_get0(&object, nullptr, nullptr, algorithm);
+      const int nid = digestOf(OBJ_obj2nid(object));
+      if (isWeakDigest(nid)) {
+        return std::string("The signature's message digest is too weak: ") + OBJ_nid2sn(nid);
+      }
+    }
+  }
+  for (int i = 1; i < sk_X509_num(chain); ++i) {
+    const int nid = digestOf(X509_get_signature_nid(sk_X509_value(chain, i)));
+    if (isWeakDigest(nid)) {
+      return std::string("A certificate of the chain is signed with a too weak digest: ") +
+             OBJ_nid2sn(nid);
+    }
+  }
+  return std::nullopt;
 }
 
 // The distribution points as the older printer gave them: one line per full name, a URI as
@@ -199,7 +274,10 @@ void SignatureVerification::verifyDataAtPath(const std::string& dataPath,
     startFetchingCrlsOnSignature();
     return;
   }
-  if (checkCertsAgainstCrls()) {
+  const bool passed = checkCertsAgainstCrls();
+  if (unusableRequiredCrl_) {
+    refuseWithoutList(*unusableRequiredCrl_);
+  } else if (passed) {
     install::logSigValid("Detached");
     sendNotificationOfResult(true);
   } else {
@@ -217,6 +295,11 @@ void SignatureVerification::refuseSignature(const std::string& generalText) {
   sendNotificationOfResult(false);
 }
 
+void SignatureVerification::refuseWithoutList(const std::string& address) {
+  setErrorString("Required certificate revocation list not available: " + address);
+  refuseSignature("The signature was rejected");
+}
+
 bool SignatureVerification::startFetchingCrlsOnSignature() {
   // Identical lines from several certificates collapse, so each list is fetched once.
   std::set<std::string> lines;
@@ -231,15 +314,34 @@ bool SignatureVerification::startFetchingCrlsOnSignature() {
     if (line.starts_with("URI:")) urls.push_back(line.substr(4));
   }
   setErrorString("");
+  if (!urls.empty() && policy_.folder) {
+    useCrlsFromFolder(urls);
+    return true;
+  }
   if (urls.empty() || !downloader_) {
     verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
     return true;
   }
+  crlUrls_ = urls;
   downloader_->setUrlStrings(std::move(urls));
   downloader_->setMaxBytes({kMaxCrlBytes});
-  downloader_->setIgnoreFailures(true);
+  // A required list that fails ends the list, so each file left belongs to the address at its
+  // place, and the error tells a failure from a Cancel.
+  downloader_->setIgnoreFailures(!policy_.require);
+  downloader_->setLastError(std::nullopt);
   downloader_->startDownload(CRL_DOWNLOAD_NOTIFY_DONE);
   return true;
+}
+
+void SignatureVerification::useCrlsFromFolder(const std::vector<std::string>& urls) {
+  std::vector<std::string> paths;
+  for (const std::string& url : urls) {
+    // A missing file is a list that cannot be had, as a missing download is.
+    paths.push_back(*policy_.folder + "/" + platform::suggestedFilename({}, url));
+  }
+  crlUrls_ = urls;
+  setCrlPaths(std::move(paths));
+  verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
 }
 
 void SignatureVerification::notifyDownloaderDone(const platform::Notification& notification) {
@@ -255,6 +357,12 @@ void SignatureVerification::handleDownloaderDone(bool success,
   if (!success) {
     const std::optional<platform::UrlError> error =
         downloader_ ? downloader_->lastError() : std::nullopt;
+    const int failed = downloader_ ? downloader_->currentUrlIndex() - 1 : -1;
+    if (policy_.require && error && failed >= 0 &&
+        static_cast<std::size_t>(failed) < crlUrls_.size()) {
+      refuseWithoutList(crlUrls_[static_cast<std::size_t>(failed)]);
+      return;
+    }
     setErrorString(error && error->code == platform::kUrlErrorDataLengthExceedsMaximum
                        ? "A certificate revocation list exceeds its size limit"
                        : "The revocation-list download was cancelled");
@@ -269,17 +377,39 @@ void SignatureVerification::handleDownloaderDone(bool success,
   verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
 }
 
-bool SignatureVerification::addCrls(X509_STORE* store) {
-  for (const std::string& path : *crlPaths_) {
-    platform::X509CrlPtr crl = readCrlFromPath(path);
-    if (!crl) continue;
-    // The store keeps a reference of its own.
-    if (X509_STORE_add_crl(store, crl.get()) != 1) {
-      DebugTrace("Warning: Error adding CRL to store");
-      return false;
+platform::X509CrlStackPtr SignatureVerification::readCrls(STACK_OF(X509) * issuers) {
+  platform::X509CrlStackPtr crls(sk_X509_CRL_new_null());
+  if (!crls) return nullptr;
+  for (std::size_t i = 0; i < crlPaths_->size(); ++i) {
+    platform::X509CrlPtr crl = readCrlFromPath((*crlPaths_)[i], issuers);
+    if (!crl) {
+      noteUnusableCrl(i);
+      continue;
+    }
+    if (!sk_X509_CRL_push(crls.get(), crl.get())) {
+      DebugTrace("Warning: Error adding CRL to set");
+      return nullptr;
+    }
+    crl.release();
+  }
+  return crls;
+}
+
+void SignatureVerification::noteUnusableCrl(std::size_t index) {
+  if (!policy_.require || unusableRequiredCrl_) return;
+  // Without the addresses (the lists were given as files), the file names the list.
+  unusableRequiredCrl_ = index < crlUrls_.size() ? crlUrls_[index] : (*crlPaths_)[index];
+}
+
+platform::X509StackPtr SignatureVerification::untrustedForCrls(STACK_OF(X509) * captured) const {
+  platform::X509StackPtr untrusted(X509_chain_up_ref(captured));
+  for (int i = 0; untrusted && carriedCerts_ && i < sk_X509_num(carriedCerts_.get()); ++i) {
+    if (!X509_add_cert(untrusted.get(), sk_X509_value(carriedCerts_.get(), i),
+                       X509_ADD_FLAG_UP_REF | X509_ADD_FLAG_NO_DUP)) {
+      return nullptr;
     }
   }
-  return true;
+  return untrusted;
 }
 
 bool SignatureVerification::checkCertsAgainstCrls() {
@@ -287,23 +417,24 @@ bool SignatureVerification::checkCertsAgainstCrls() {
   platform::X509StorePtr store = makeStoreForPkcs7();
   bool ok = static_cast<bool>(store);
   if (!ok) DebugTrace("Warning: Unable to get store for CRL");
-  if (ok) {
-    useForRevocation(store.get());
-    ok = addCrls(store.get());
-  }
+  if (ok) useForRevocation(store.get());
   // The validations below report into a fresh list, apart from the one under test.
   platform::X509StackPtr captured = std::move(certChain);
   certChain.reset(sk_X509_new_null());
-  if (!certChain) {
+  platform::X509StackPtr untrusted = captured ? untrustedForCrls(captured.get()) : nullptr;
+  if (!certChain || !untrusted) {
     DebugTrace("Warning: Unable to recreate certChain");
     ok = false;
   }
+  platform::X509CrlStackPtr crls = ok ? readCrls(untrusted.get()) : nullptr;
+  ok = ok && crls;
+  if (unusableRequiredCrl_) return false;
   install::logCertChainBegin();
   bool revoked = false;
-  while (ok && !revoked && captured && sk_X509_num(captured.get()) > 0) {
-    // The signer comes off first, the anchor's copy last; the rest are the intermediates.
+  while (ok && !revoked && sk_X509_num(captured.get()) > 0) {
+    // The signer comes off first, the anchor's copy last.
     platform::X509Ptr certificate(sk_X509_pop(captured.get()));
-    if (hasCertificateBeenRevoked(certificate.get(), store.get(), captured.get())) {
+    if (hasCertificateBeenRevoked(certificate.get(), store.get(), untrusted.get(), crls.get())) {
       revoked = true;
       install::logCertRevocationFound();
       setErrorString(callbackError);
@@ -320,7 +451,8 @@ bool SignatureVerification::checkCertsAgainstCrls() {
 }
 
 bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
-                                                      STACK_OF(X509) * chain) {
+                                                      STACK_OF(X509) * chain,
+                                                      STACK_OF(X509_CRL) * crls) {
   platform::X509StoreCtxPtr context(X509_STORE_CTX_new());
   if (!context) {
     DebugTrace("Warning: Unable to create X509_STORE_CTX object for CRL checks");
@@ -330,6 +462,9 @@ bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_ST
     DebugTrace("Warning: Unable to initialize CRL verification context");
     return false;
   }
+  // Given as a set, the lists are found whoever signed them; looked up in the store, only by
+  // the certificate's own issuer name, indirect ones would never be.
+  X509_STORE_CTX_set0_crls(context.get(), crls);
   if (X509_verify_cert(context.get()) == 1) return false;
   if (callbackErrorNumber == X509_V_ERR_CERT_REVOKED) return true;
   // Fail open: only a proven revocation rejects.
@@ -337,15 +472,20 @@ bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_ST
   return false;
 }
 
-platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path) {
-  bool opened = false;
-  auto crl = readDerThenPem<platform::X509CrlPtr>(path, d2i_X509_CRL_bio, PEM_read_bio_X509_CRL,
-                                                  &opened, kMaxCrlBytes);
-  if (!opened) {
+platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path,
+                                                            STACK_OF(X509) * issuers) {
+  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
+  if (!file) {
     DebugTrace("Warning: Unable to create BIO for CRL at %@", path);
-  } else if (!crl) {
-    DebugTrace("Warning: Unable to parse CRL at %@", path);
+    return nullptr;
   }
+  platform::X509CrlPtr crl;
+  if (const std::optional<std::uint64_t> size = sizeWithin(file.get(), kMaxCrlBytes)) {
+    char first = 0;
+    const bool der = BIO_read(file.get(), &first, 1) == 1 && first == 0x30;
+    crl = der ? readCheckedCrl(file.get(), *size, issuers) : readPemCrl(file.get(), issuers);
+  }
+  if (!crl) DebugTrace("Warning: Unable to parse CRL at %@", path);
   return crl;
 }
 
@@ -400,7 +540,11 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
     setErrorString("Failed to create store pkcs7 signature");
     return false;
   }
-  platform::BioPtr data(BIO_new_file(dataPath_.c_str(), "rb"));
+  std::optional<platform::OpenFile> opened;
+  if (dataFd_ < 0) opened = platform::OpenFile::open(dataPath_);
+  const int fd = opened ? opened->descriptor() : dataFd_;
+  platform::BioPtr data(fd >= 0 && ::lseek(fd, 0, SEEK_SET) == 0 ? BIO_new_fd(fd, BIO_NOCLOSE)
+                                                                 : nullptr);
   if (!data) {
     setErrorString("Unable to read data " + dataPath_);
     return false;
@@ -412,9 +556,17 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
   // detached file is given too, as the library did before OpenSSL 3.
   const bool verified =
       PKCS7_verify(pkcs7, nullptr, store.get(), data.get(), nullptr, PKCS7_NO_DUAL_CONTENT) == 1;
-  setErrorString(verified ? std::string()
-                          : "Error verifying code signature. " + callbackError.value_or(""));
-  return verified;
+  if (!verified) {
+    setErrorString("Error verifying code signature. " + callbackError.value_or(""));
+    return false;
+  }
+  if (std::optional<std::string> weak = weakDigestIn(pkcs7, certChain.get())) {
+    setErrorString(std::move(weak));
+    return false;
+  }
+  STACK_OF(X509)* carried = PKCS7_type_is_signed(pkcs7) ? pkcs7->d.sign->cert : nullptr;
+  carriedCerts_.reset(carried ? X509_chain_up_ref(carried) : nullptr);
+  return true;
 }
 
 platform::X509StorePtr SignatureVerification::makeStoreForPkcs7() {
@@ -439,6 +591,10 @@ platform::X509StorePtr SignatureVerification::makeStoreForPkcs7() {
   if (message.empty()) {
     X509_STORE_set_flags(store.get(), X509_V_FLAG_IGNORE_CRITICAL);
     X509_STORE_set_purpose(store.get(), X509_PURPOSE_ANY);
+    // No security level of the library's: SHA-1 and 1024-bit RSA stay accepted for old
+    // publisher PKIs, whatever a system configuration says; the broken digests are refused
+    // by name after the validation.
+    X509_VERIFY_PARAM_set_auth_level(X509_STORE_get0_param(store.get()), 0);
   }
   setErrorString(message);
   return store;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Moorstep/RevocationPolicy.h"
 #include "platform/Handles.h"
 #include "platform/Notification.h"
 
@@ -36,8 +37,13 @@ class SignatureVerification {
 
   void setDownloader(Downloader* downloader) { downloader_ = downloader; }
   void setDataPath(std::string path) { dataPath_ = std::move(path); }
+  // The data as a file the caller holds open, read instead of what dataPath names; -1 for none.
+  void setDataFile(int fd) { dataFd_ = fd; }
   void setSignaturePath(std::string path) { signaturePath_ = std::move(path); }
   void setCrlPaths(std::optional<std::vector<std::string>> paths) { crlPaths_ = std::move(paths); }
+  // What an administrator asks of the revocation phase; without it a list that cannot be had
+  // proves nothing. Set before verifyDataAtPath.
+  void setRevocationPolicy(RevocationPolicy policy) { policy_ = std::move(policy); }
 
   const std::string& errorString() const;
   // The first non-empty text of a verification sticks; later ones are ignored.
@@ -51,9 +57,13 @@ class SignatureVerification {
   void handleDownloaderDone(bool success, const std::vector<std::string>& files);
   // False only when a certificate of the captured chain is proven revoked.
   bool checkCertsAgainstCrls();
+  // The certificate is validated on its own, with chain as the certificates it may be issued
+  // through and crls as every list of the run, whoever signed them.
   static bool hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
-                                        STACK_OF(X509) * chain);
-  static platform::X509CrlPtr readCrlFromPath(const std::string& path);
+                                        STACK_OF(X509) * chain, STACK_OF(X509_CRL) * crls);
+  // A list in DER, else in PEM form, when one of issuers signed it; its entries are decoded only
+  // then. Null for a list that cannot be read or that none of them signed.
+  static platform::X509CrlPtr readCrlFromPath(const std::string& path, STACK_OF(X509) * issuers);
   platform::X509Ptr readCertificateFromPath(const std::string& path);
 
   // The signature file, parsed and with its signer's identity checked; null after a failure.
@@ -79,15 +89,33 @@ class SignatureVerification {
   void notifyDownloaderDone(const platform::Notification& notification);
   // Logs the refusal and its reason (the first text recorded, else generalText), posts NO.
   void refuseSignature(const std::string& generalText);
-  // Adds every readable CRL to the store; false when the store refused one.
-  bool addCrls(X509_STORE* store);
+  // Under a policy that requires the lists: the refusal naming the list at address.
+  void refuseWithoutList(const std::string& address);
+  // Phase two on the lists of the policy's folder instead of downloaded ones.
+  void useCrlsFromFolder(const std::vector<std::string>& urls);
+  // A list that could not be used; the policy may make that a refusal.
+  void noteUnusableCrl(std::size_t index);
+  // Every readable CRL that one of issuers signed, as one set; null when the set cannot be made.
+  platform::X509CrlStackPtr readCrls(STACK_OF(X509) * issuers);
+  // The captured chain and the certificates that the signature carries: a list may be signed
+  // by one that is not on the chain.
+  platform::X509StackPtr untrustedForCrls(STACK_OF(X509) * captured) const;
 
   std::optional<std::string> errorString_{std::string()};
   bool startedFetchingCrls_ = false;
   std::string dataPath_;
+  int dataFd_ = -1;
   std::string signaturePath_;
   std::optional<std::vector<std::string>> crlPaths_;
   Downloader* downloader_ = nullptr;
+  // The certificates of the signature that phase one accepted.
+  platform::X509StackPtr carriedCerts_;
+  RevocationPolicy policy_;
+  // The addresses of the lists, in the order of crlPaths_ when each path is known to hold the
+  // list of the address at its place.
+  std::vector<std::string> crlUrls_;
+  // The address of a list that the policy requires and that could not be used.
+  std::optional<std::string> unusableRequiredCrl_;
 };
 
 }  // namespace moorstep

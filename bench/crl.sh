@@ -4,11 +4,15 @@
 # alone, and against the same run with the list empty: interleaved runs, medians of the seconds,
 # the largest peak RSS. What the large run costs beyond the empty one should be what decoding
 # the list costs openssl: the list is read once and kept only in OpenSSL's own form.
-# Usage: bench/crl.sh [build-dir] [runs] [entries]
+# Then the same run with two forged lists of FORGED_MIB (default 63) MiB each, at both
+# addresses, whose signatures are random bytes: they must be dropped before their entries are
+# decoded, so the run's peak RSS stays far below their size and they cost little time.
+# Usage: bench/crl.sh [build-dir] [runs] [entries] [forged-MiB]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 entries=${3:-200000}
+forged_mib=${4:-63}
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/bench/lib.sh"
 mkdir -p "$work/www" "$work/src/Sample" "$work/tmp"
@@ -33,6 +37,39 @@ list="$work/big.crl"
 openssl crl -in "$work/big.pem" -outform DER -out "$list"
 cp "$work/pki/crl/root.crl" "$work/www/crl/root.crl"
 
+# A forged list of an issuer: the header fields of its real list (version, algorithm, issuer's
+# name, dates), then entries of 35 bytes up to the size, then random bytes as the signature.
+der_length() {  # BYTES
+  if (($1 < 128)); then printf '%02x' "$1"; else printf '83%06x' "$1"; fi
+}
+forge_list() {  # REAL-LIST OUTPUT
+  local tbs_at tbs_head ext_at fields entries n
+  read -r tbs_at tbs_head < <(openssl asn1parse -inform DER -in "$1" |
+    sed -n 's/^ *\([0-9]*\):d=1 *hl= *\([0-9]*\).*/\1 \2/p' | head -1)
+  ext_at=$(openssl asn1parse -inform DER -in "$1" | sed -n 's/^ *\([0-9]*\):d=2 .*cont \[ 0 \].*/\1/p')
+  fields="$work/fields.der"
+  tail -c +$((tbs_at + tbs_head + 1)) "$1" | head -c $((ext_at - tbs_at - tbs_head)) >"$fields"
+  n=$(((forged_mib * 1048576 - 1024) / 35))
+  entries="$work/entries.der"
+  awk -v n="$n" 'BEGIN { for (i = 0; i < n; i++) printf "302102107%031X170d3236303130313030303030305a\n", i }' |
+    xxd -r -p >"$entries"
+  local list_len=$(stat -c %s "$entries")
+  local tbs_len=$(($(stat -c %s "$fields") + 5 + list_len))
+  local sig_len=$((15 + 4 + 257))
+  {
+    printf '30%s30%s' "$(der_length $((5 + tbs_len + sig_len)))" "$(der_length "$tbs_len")" | xxd -r -p
+    cat "$fields"
+    printf '30%s' "$(der_length "$list_len")" | xxd -r -p
+    cat "$entries"
+    printf '300d06092a864886f70d01010b050003820101' | xxd -r -p
+    printf '\0'
+    head -c 256 /dev/urandom
+  } >"$2"
+  rm -f "$entries" "$fields"
+}
+forge_list "$work/pki/crl/intermediate.crl" "$work/forged-intermediate.crl"
+forge_list "$work/pki/crl/root.crl" "$work/forged-root.crl"
+
 path=$("$top/tools/download-path")
 mkdir -p "$work/www/$path"
 printf '#!/bin/sh\nexit 0\n' >"$work/www/$path/installer"
@@ -42,7 +79,7 @@ printf '#!/bin/sh\nexit 0\n' >"$work/www/$path/installer"
 bundle=$("$top/tools/make-bundle" --executable "$build/Moorstep/moorstep" --app "$work/src/Sample" \
   --name "Install Sample" --version 1.0 --out "$work")
 
-for series in openssl ours empty; do : >"$work/$series.times"; : >"$work/$series.rss"; done
+for series in openssl ours empty forged; do : >"$work/$series.times"; : >"$work/$series.rss"; done
 measure() {  # NAME COMMAND...
   /usr/bin/time -f "%e %M" -o "$work/t" "${@:2}"
   read -r seconds rss <"$work/t"
@@ -60,9 +97,14 @@ for _ in $(seq "$runs"); do
   measure openssl openssl crl -inform DER -in "$list" -noout
   moorstep ours "$list"
   moorstep empty "$work/pki/crl/intermediate.crl"
+  cp "$work/forged-root.crl" "$work/www/crl/root.crl"
+  moorstep forged "$work/forged-intermediate.crl"
+  cp "$work/pki/crl/root.crl" "$work/www/crl/root.crl"
 done
-[ "$(grep -c '/crl/intermediate.crl' "$work/requests.log")" -ge $((2 * runs)) ] ||
+[ "$(grep -c '/crl/intermediate.crl' "$work/requests.log")" -ge $((3 * runs)) ] ||
   { echo "crl.sh: the list was not fetched by every run" >&2; exit 1; }
 result() { printf '%ss, %s KiB' "$(median <"$work/$1.times")" "$(sort -n "$work/$1.rss" | tail -1)"; }
 printf '%s entries (%s bytes): openssl crl -noout %s; whole Moorstep run %s; with the list empty %s\n' \
   "$entries" "$(stat -c %s "$list")" "$(result openssl)" "$(result ours)" "$(result empty)"
+printf 'two forged lists of %s bytes each: whole Moorstep run %s\n' \
+  "$(stat -c %s "$work/forged-intermediate.crl")" "$(result forged)"

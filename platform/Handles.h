@@ -44,6 +44,10 @@ struct X509ListFree {
   void operator()(STACK_OF(X509) * stack) const { sk_X509_free(stack); }
 };
 using X509ListPtr = std::unique_ptr<STACK_OF(X509), X509ListFree>;
+struct X509CrlStackFree {
+  void operator()(STACK_OF(X509_CRL) * stack) const { sk_X509_CRL_pop_free(stack, X509_CRL_free); }
+};
+using X509CrlStackPtr = std::unique_ptr<STACK_OF(X509_CRL), X509CrlStackFree>;
 using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, FreeWith<plist_free>>;
 using GCharPtr = std::unique_ptr<gchar, FreeWith<g_free>>;
 using GMainLoopPtr = std::unique_ptr<GMainLoop, FreeWith<g_main_loop_unref>>;

@@ -28,6 +28,16 @@ bool runnableFilesystem(const std::string& folder) {
   return ::statvfs(folder.c_str(), &info) == 0 && (info.f_flag & ST_NOEXEC) == 0;
 }
 
+// Whoever may rename entries in the parent may swap a run's folder for one of their own. That
+// is only the owner, unless the folder is writable by others and lacks the sticky bit.
+bool safeParent(const std::string& folder) {
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
+  const bool trustedOwner = status.st_uid == 0 || status.st_uid == ::geteuid();
+  const bool othersMayWrite = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+  return trustedOwner && (!othersMayWrite || (status.st_mode & S_ISVTX) != 0);
+}
+
 std::string cacheDirectory() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
   return cache && cache[0] == '/' ? cache : homeDirectory() + "/.cache";
@@ -71,7 +81,7 @@ std::vector<std::string> PrivateFolder::parentCandidates() {
   std::vector<std::string> parents;
   const std::string tmp = temporaryDirectory();
   // An installer downloaded to a noexec filesystem could be verified but never started.
-  if (runnableFilesystem(tmp)) parents.push_back(tmp);
+  if (safeParent(tmp) && runnableFilesystem(tmp)) parents.push_back(tmp);
   parents.push_back(cacheDirectory() + "/moorstep");
   return parents;
 }

@@ -15,8 +15,9 @@ class PrivateFolder {
   // Makes the folder in the first of parentCandidates() that can take one, and removes the
   // folders that killed runs left in any of them. nullopt when no folder could be made.
   static std::optional<PrivateFolder> make();
-  // $TMPDIR (default /tmp) unless that filesystem is mounted noexec, then
-  // $XDG_CACHE_HOME/moorstep (default ~/.cache/moorstep). Never the home folder itself.
+  // $TMPDIR (default /tmp) when it is owned by root or the user, sticky when others may write
+  // to it, and not on a noexec filesystem; then $XDG_CACHE_HOME/moorstep (default
+  // ~/.cache/moorstep). Never the home folder itself.
   static std::vector<std::string> parentCandidates();
   // The folders of runs that are gone: those whose lock can be taken.
   static void removeAbandoned(const std::string& parent);
@@ -29,6 +30,9 @@ class PrivateFolder {
   ~PrivateFolder();
 
   const std::string& path() const { return path_; }
+  // The lock's descriptor (close-on-exec): a program started from the folder that keeps it
+  // open keeps the folder live after this process has gone.
+  int lockDescriptor() const { return lockFd_; }
   // Removes the folder with everything in it, then gives up the lock.
   void remove();
 

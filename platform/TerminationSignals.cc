@@ -75,6 +75,15 @@ void TerminationSignals::restoreInheritedStateFor(posix_spawnattr_t& attributes)
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 }
 
+void TerminationSignals::restoreInheritedState() const {
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  for (int number = 1; number < NSIG; ++number) {
+    if (sigismember(&inheritedDefaults_, number) == 1) sigaction(number, &byDefault, nullptr);
+  }
+  pthread_sigmask(SIG_SETMASK, &inheritedMask_, nullptr);
+}
+
 gboolean TerminationSignals::onReadable(gint, GIOCondition, gpointer self) {
   static_cast<TerminationSignals*>(self)->handlePending();
   return G_SOURCE_CONTINUE;

@@ -39,6 +39,8 @@ class TerminationSignals {
   void handlePending();
   // Makes a child start with the mask and the default dispositions the process inherited.
   void restoreInheritedStateFor(posix_spawnattr_t& attributes) const;
+  // The same in a forked child before its exec; async-signal-safe.
+  void restoreInheritedState() const;
 
  private:
   TerminationSignals();

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
 
 #include "HeaderLine.h"
+#include "NetworkAddress.h"
 #include "RunLoop.h"
 #include "SuggestedFilename.h"
 
@@ -59,6 +61,39 @@ int urlErrorFor(CURLcode result) {
     default:
       return kUrlErrorUnknown;
   }
+}
+
+// The host of url as written: a name, an IPv4 address or a bracketed IPv6 one.
+std::string hostOf(const std::string& url) {
+  std::unique_ptr<CURLU, FreeWith<curl_url_cleanup>> parsed(curl_url());
+  char* host = nullptr;
+  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+      curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) {
+    return {};
+  }
+  std::string result(host);
+  curl_free(host);
+  return result;
+}
+
+// libcurl answers "localhost" itself, always with a loopback address.
+bool isLoopbackHost(const std::string& host) {
+  return NetworkAddress::isLoopback(host) || lowerTrimmed(host) == "localhost";
+}
+
+bool isInwardHost(const std::string& host) {
+  return NetworkAddress::isInward(host) || isLoopbackHost(host);
+}
+
+// Whether libcurl may take a proxy from the environment: then the connected address may be the
+// proxy's rather than the host's.
+bool proxyVariablesSet() {
+  for (const char* name :
+       {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
 }
 
 bool isHttpUrl(const std::string& url) {
@@ -170,6 +205,8 @@ bool UrlDownload::begin() {
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &UrlDownload::onProgress) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &UrlDownload::onConnected) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PREREQDATA, this) == CURLE_OK;
   CURLM* multi = multi_.get();
   ok = ok && curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &UrlDownload::onSocket) == CURLM_OK;
   ok = ok && curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this) == CURLM_OK;
@@ -203,6 +240,7 @@ bool UrlDownload::askForTheRest() {
 bool UrlDownload::request(const std::string& url) {
   bodyWireBytes_ = 0;
   if (curl_easy_setopt(easy_.get(), CURLOPT_URL, url.c_str()) != CURLE_OK) return false;
+  proxied_ = proxyVariablesSet();
   if (isHttpUrl(url)) {
     lookup_ = ProxyLookup::start(
         url, [this](std::optional<std::string> proxy) { proxyResolved(std::move(proxy)); });
@@ -212,6 +250,7 @@ bool UrlDownload::request(const std::string& url) {
 
 void UrlDownload::proxyResolved(std::optional<std::string> proxy) {
   lookup_.reset();
+  if (proxy) proxied_ = true;
   CURL* easy = easy_.get();
   // Without a proxy of the resolver's, libcurl's own handling of the variables applies; with
   // one, the resolver has already applied its exceptions (ignore-hosts, no_proxy).
@@ -360,10 +399,34 @@ bool UrlDownload::redirectTo(const std::string& target) {
     error_ = UrlError::make(kUrlErrorHTTPTooManyRedirects, effectiveUrl());
     return false;
   }
+  // A name is checked again once connected (onConnected): it may resolve to anything.
+  inwardBarred_ = options_.refuseInwardRedirects && !redirectedFromLoopback();
+  if (inwardBarred_ && isInwardHost(hostOf(target))) {
+    error_ = UrlError::make(kUrlErrorCannotConnectToHost, target);
+    return false;
+  }
   delegate_.willSendRequest(*this, target);
   if (cancelled_) return false;
   redirectTarget_ = target;
   return true;
+}
+
+bool UrlDownload::redirectedFromLoopback() const {
+  // Through a proxy only the address as written is known of the host that answered.
+  if (proxied_) return isLoopbackHost(hostOf(effectiveUrl()));
+  char* peer = nullptr;
+  return curl_easy_getinfo(easy_.get(), CURLINFO_PRIMARY_IP, &peer) == CURLE_OK && peer &&
+         NetworkAddress::isLoopback(peer);
+}
+
+// Called once connected, before the request is sent.
+int UrlDownload::onConnected(void* self, char* peer, char*, int, int) {
+  auto* download = static_cast<UrlDownload*>(self);
+  if (!download->inwardBarred_ || download->proxied_ || !NetworkAddress::isInward(peer)) {
+    return CURL_PREREQFUNC_OK;
+  }
+  download->error_ = UrlError::make(kUrlErrorCannotConnectToHost, download->effectiveUrl());
+  return CURL_PREREQFUNC_ABORT;
 }
 
 void UrlDownload::followRedirect() {

@@ -42,6 +42,10 @@ class UrlDownload {
     std::chrono::milliseconds rateWindow{std::chrono::seconds(60)};
     // A failed transfer leaves its partial file open for takePartial() instead of removing it.
     bool keepPartialFile = false;
+    // A redirect sent from outside this machine may not lead to it, to a link-local or to a
+    // private address: whoever can forge a plain-HTTP answer could otherwise make us reach
+    // services that listen only there. The start URL may lead anywhere.
+    bool refuseInwardRedirects = false;
   };
 
   // The file of an attempt that failed, and how the next attempt may go on with it.
@@ -90,6 +94,7 @@ class UrlDownload {
   static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self);
   static int onProgress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t);
+  static int onConnected(void* self, char* peer, char* local, int peerPort, int localPort);
   static gboolean onSocketReady(gint fd, GIOCondition condition, gpointer self);
   static gboolean onCurlTimeout(gpointer self);
   static gboolean onIdleCheck(gpointer self);
@@ -104,6 +109,7 @@ class UrlDownload {
   bool carriesOn();
   bool startsAgain();
   bool redirectTo(const std::string& target);
+  bool redirectedFromLoopback() const;
   void followRedirect();
   bool store(const char* data, std::size_t length);
   bool write(const char* data, std::size_t length);
@@ -126,6 +132,10 @@ class UrlDownload {
   std::unique_ptr<ProxyLookup> lookup_;
   std::optional<std::string> redirectTarget_;
   int redirects_ = 0;
+  // The request may go through a proxy, whose address is then the connected one.
+  bool proxied_ = false;
+  // This request follows a redirect that may not lead inward.
+  bool inwardBarred_ = false;
   std::map<curl_socket_t, SourceId> watches_;
   SourceId curlTimer_;
   SourceId idleCheck_;

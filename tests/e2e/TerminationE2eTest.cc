@@ -15,6 +15,7 @@
 #include "E2eSandbox.h"
 #include "HttpServer.h"
 #include "TempDir.h"
+#include "platform/PrivateFolder.h"
 #include "platform/Task.h"
 
 namespace {
@@ -262,6 +263,36 @@ TEST_F(Termination, AnInstallerThatCannotStartShowsMessage1AndEndsWithItsCode) {
   EXPECT_TRUE(contains(log, "Subprocess Runtime Installer failed (126)"));
   EXPECT_EQ(log.back(), "Bootstrapper end with exit code 126");
   EXPECT_TRUE(tmpIsEmpty());
+}
+
+TEST_F(Termination, AKilledRunsInstallerKeepsItsFolderUntilTheInstallerEnds) {
+  std::unique_ptr<BackgroundRun> run = start(Mode::kSilent);
+  ASSERT_TRUE(reached(*run, Phase::kInstallerRunning));
+  const Strings folders = [&] {
+    Strings names;
+    for (const auto& entry : fs::directory_iterator(box_.tmpDir())) {
+      names.push_back(entry.path().string());
+    }
+    return names;
+  }();
+  ASSERT_EQ(folders.size(), 1u);
+  run->signal(SIGKILL);
+  EXPECT_EQ(run->finish().exitCode, 128 + SIGKILL);
+
+  // A later run sweeps the temporary folder, then fails its own verification.
+  std::ofstream(www_ + installerPath_, std::ios::app) << "tampered";
+  EXPECT_EQ(box_.run(exe_, {"-silent", "-allowDownload"}).exitCode, 13);
+  EXPECT_TRUE(fs::exists(folders[0])) << "the installer still runs from there";
+  EXPECT_EQ(record("installed"), "");
+
+  std::ofstream{record_ + "/release"};
+  ASSERT_TRUE(waitForFile(record_ + "/installed"));
+  // Once the installer has gone, its folder is a killed run's like any other.
+  for (int i = 0; i < 400 && fs::exists(folders[0]); ++i) {
+    platform::PrivateFolder::removeAbandoned(box_.tmpDir());
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  EXPECT_FALSE(fs::exists(folders[0]));
 }
 
 // Verifying a large installer takes a while in one piece of work; a signal during it acts

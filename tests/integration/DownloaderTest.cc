@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "TempDir.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
+#include "platform/Task.h"
 
 namespace {
 using testsupport::readFile;
@@ -171,6 +173,8 @@ TEST_F(DownloaderTest, ANewListStartsAfreshWhileCleanupRemembersEveryList) {
   ASSERT_EQ(first.files.size(), 2u);
   const std::string folder = privateFolder(first);
   EXPECT_EQ(first.files[1], folder + "/installer-1") << "an existing file is never overwritten";
+  EXPECT_EQ(log()[2], "Download destination is " + folder + "/installer-1")
+      << "the line names the file created";
   EXPECT_EQ(first.name, "Other");
   for (const auto& line : log()) EXPECT_FALSE(line.starts_with("Begin ")) << line;
 
@@ -238,6 +242,60 @@ TEST_F(DownloaderTest, RefusedAddressesAndBrokenTransfers) {
   Done done = run({"/no-length/installer", "/extra/installer.p7"}, "Other");
   EXPECT_TRUE(done.success);
   EXPECT_EQ(readFile(done.files[0]), readFile(served_.path() + "/installer"));
+}
+
+// 192.0.2.1 (TEST-NET-1) stands for a host outside, on an interface of a network namespace that
+// the test makes for itself: nothing leaves the machine.
+constexpr char kOutside[] = "192.0.2.1";
+constexpr char kNamespaceSetUp[] =
+    "PATH=$PATH:/usr/sbin:/sbin && ip link set lo up && "
+    "{ ip link add moorstep0 type dummy 2>/dev/null || "
+    "{ ip link add moorstep0 type veth peer name moorstep1 && ip link set moorstep1 up; }; } && "
+    "ip addr add 192.0.2.1/24 dev moorstep0 && ip link set moorstep0 up && exec \"$0\" \"$@\"";
+
+TEST_F(DownloaderTest, ARevocationListRedirectFromOutsideNeverLeadsInward) {
+  if (!std::getenv("MOORSTEP_TEST_IN_NETNS")) {
+    if (geteuid() != 0) GTEST_SKIP() << "a network namespace of the test's own needs root";
+    if (platform::Task::launchAndWait("/usr/bin/unshare", {"-n", "/bin/true"}) != 0) {
+      GTEST_SKIP() << "no network namespace can be made here (unshare -n fails)";
+    }
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    testsupport::ScopedEnv inside({"MOORSTEP_TEST_IN_NETNS"});
+    inside.set("MOORSTEP_TEST_IN_NETNS", "1");
+    EXPECT_EQ(platform::Task::launchAndWait(
+                  "/usr/bin/unshare",
+                  {"-n", "/bin/sh", "-c", kNamespaceSetUp, fs::read_symlink("/proc/self/exe"),
+                   std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()}),
+              0);
+    return;
+  }
+  testsupport::TempDir outsideFiles;
+  outsideFiles.write("one.crl", pattern(500, '1'));
+  testsupport::HttpServer outside(outsideFiles.path(), kOutside);
+  const std::string port = ":" + std::to_string(server_.port());
+  const struct {
+    std::string target;
+    std::string list;
+    bool followed;
+  } cases[] = {
+      {server_.url("/files/one.crl"), CRL_DOWNLOAD_NOTIFY_DONE, false},
+      // A name is judged by the address it leads to (libcurl itself gives these loopback).
+      {"http://moorstep.localhost" + port + "/files/one.crl", CRL_DOWNLOAD_NOTIFY_DONE, false},
+      {"http://[::ffff:127.0.0.1]" + port + "/files/one.crl", CRL_DOWNLOAD_NOTIFY_DONE, false},
+      {outside.url("/files/one.crl"), CRL_DOWNLOAD_NOTIFY_DONE, true},
+      // Only revocation lists are held to this.
+      {server_.url("/files/one.crl"), "Other", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target + " in " + c.list);
+    const std::size_t before = served().size();
+    downloader_.setLastError(std::nullopt);
+    const Done done = run({outside.url("/redirect-to?url=" + c.target)}, c.list, true);
+    EXPECT_EQ(done.files.size(), c.followed ? 1u : 0u);
+    if (c.followed) continue;
+    EXPECT_EQ(served().size(), before) << "nothing reached the service on loopback";
+    EXPECT_EQ(downloader_.lastError().value_or(platform::UrlError{}).code, -1004);
+  }
 }
 
 TEST_F(DownloaderTest, HostileSuggestedNamesStayInsideThePrivateFolder) {

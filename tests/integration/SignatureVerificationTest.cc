@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "HttpServer.h"
+#include "Moorstep/Downloader.h"
 #include "Moorstep/Notifications.h"
 #include "Moorstep/SignatureVerification.h"
+#include "ScopedEnv.h"
+#include "SyslogCapture.h"
 #include "TempDir.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
@@ -126,6 +130,12 @@ TEST_F(Signatures, EveryWayToBeRejectedHasItsOwnText) {
       {"good.p7", "missing.bin", "Unable to read data " + path("missing.bin")},
       {"good.p7", "data-changed.bin", verifyPrefix},
       {"embedded.p7", "data.bin", verifyPrefix},
+      // Digests that collisions have broken, in the signature or in a certificate of its chain.
+      {"form-md5.p7", "data.bin", "The signature's message digest is too weak: MD5"},
+      {"md5-signer.p7", "data.bin",
+       "A certificate of the chain is signed with a too weak digest: MD5"},
+      {"under-md5-intermediate.p7", "data.bin",
+       "A certificate of the chain is signed with a too weak digest: MD5"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.signature + " over " + c.data);
@@ -134,6 +144,8 @@ TEST_F(Signatures, EveryWayToBeRejectedHasItsOwnText) {
     EXPECT_EQ(message, c.message);
   }
   EXPECT_FALSE(moorstep::callbackError) << "no certificate error was involved";
+  // Without the legacy provider the library cannot even check an MD4 signature.
+  EXPECT_FALSE(verify("md4-signer.p7").first);
 }
 
 TEST_F(Signatures, CertificateErrorsCarryTheLibrarysTextAndCode) {
@@ -157,14 +169,18 @@ TEST_F(Signatures, CertificateErrorsCarryTheLibrarysTextAndCode) {
 }
 
 TEST_F(Signatures, AGoodSignatureLeavesTheChainAnchorFirstSignerLast) {
-  // Signature file and signer: RSA (PKCS#1 v1.5) and ECDSA, SHA-1 to SHA-512, with and without
-  // signed attributes, DER and BER, made by openssl smime and cms and by GnuTLS.
+  // Signature file and signer: RSA (PKCS#1 v1.5, also 1024 bits and with an RSA-PSS key) and
+  // ECDSA, SHA-1 to SHA-512 (also a certificate signed with SHA-1), with and without signed
+  // attributes, DER and BER, made by openssl smime and cms and by GnuTLS.
   const std::vector<std::pair<std::string, std::string>> signatures = {
       {"good", "good"},
       {"reordered", "reordered"},
       {"bmp", "bmp"},
       {"eku-only", "eku-only"},
       {"eku-arc", "eku-arc"},
+      {"rsa-pss", "rsa-pss"},
+      {"rsa1024", "rsa1024"},
+      {"sha1-signer", "sha1-signer"},
       {"form-sha1", "good"},
       {"form-sha224", "good"},
       {"form-sha384", "good"},
@@ -233,18 +249,25 @@ using moorstep::SignatureVerification;
 // The revocation check on its own, after a real phase one has captured the chain.
 class Revocation : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { capture("good.p7"); }
+  void capture(const std::string& signature) {
     moorstep::certChain.reset(sk_X509_new_null());
     moorstep::callbackError.reset();
     moorstep::callbackErrorNumber = 0;
-    verifier_.setSignaturePath(pki("good.p7"));
+    verifier_.setSignaturePath(pki(signature));
     verifier_.setDataPath(pki("data.bin"));
     platform::Pkcs7Ptr pkcs7 = verifier_.readPkcs7();
-    ASSERT_TRUE(pkcs7 && verifier_.verifyDetachedSignature(pkcs7.get()));
+    ASSERT_TRUE(pkcs7 && verifier_.verifyDetachedSignature(pkcs7.get())) << signature;
     ASSERT_EQ(sk_X509_num(moorstep::certChain.get()), 3);
   }
   static std::string pki(const std::string& name) {
     return std::string(MOORSTEP_TEST_PKI) + "/" + name;
+  }
+  // A list as the revocation phase reads it, with the captured chain as the only certificates
+  // that may have signed it.
+  static platform::X509CrlPtr readCrl(const std::string& name) {
+    const std::string path = name.starts_with("/") ? name : pki(name);
+    return SignatureVerification::readCrlFromPath(path, moorstep::certChain.get());
   }
   bool check(const std::vector<std::string>& crls) {
     std::vector<std::string> paths;
@@ -287,6 +310,7 @@ TEST_F(Revocation, ListsOutsideTheirWindowOrLimitedToAReasonProveWhatTheyName) {
       {"intermediate-expired-2020-revokes-good", true},
       {"intermediate-future-revokes-good", true},
       {"intermediate-key-compromise-revokes-good", true},
+      {"intermediate-pss-revokes-good", true},
       {"intermediate-expired-2020", false},
       {"intermediate-future", false},
       {"intermediate-key-compromise", false},
@@ -306,11 +330,38 @@ TEST_F(Revocation, ListsOutsideTheirWindowOrLimitedToAReasonProveWhatTheyName) {
   }
 }
 
+// Indirect lists count: the root's, and one by a list-signing certificate that the signature
+// carries, when the signer's distribution point names that list's issuer. A list whose signing
+// certificate is not carried proves nothing.
+TEST_F(Revocation, IndirectListsCountWhenTheirIssuerIsKnown) {
+  struct Case {
+    std::string signature, list;
+    bool revoked;
+  };
+  const std::vector<Case> cases = {
+      {"indirect.p7", "root-indirect-revokes-indirect", true},
+      {"indirect.p7", "root-indirect-empty", false},
+      {"delegated.p7", "crl-signer-revokes-delegated", true},
+      {"delegated.p7", "crl-signer-empty", false},
+      {"delegated-uncarried.p7", "crl-signer-revokes-delegated", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signature + " with " + c.list);
+    capture(c.signature);
+    EXPECT_EQ(check({"root-empty.crl", c.list + ".crl"}), !c.revoked);
+    EXPECT_EQ(moorstep::callbackErrorNumber == X509_V_ERR_CERT_REVOKED, c.revoked);
+  }
+}
+
 TEST_F(Revocation, ListsAreReadAsDerThenPem) {
-  EXPECT_TRUE(SignatureVerification::readCrlFromPath(pki("crl/root-empty.crl")));
-  EXPECT_TRUE(SignatureVerification::readCrlFromPath(pki("crl/root-empty.pem")));
-  EXPECT_FALSE(SignatureVerification::readCrlFromPath(pki("data.bin")));
-  EXPECT_FALSE(SignatureVerification::readCrlFromPath(pki("nothing-here")));
+  EXPECT_TRUE(readCrl("crl/root-empty.crl"));
+  EXPECT_TRUE(readCrl("crl/root-empty.pem"));
+  EXPECT_FALSE(readCrl("data.bin"));
+  EXPECT_FALSE(readCrl("nothing-here"));
+  // A list that none of the issuers signed is not decoded at all.
+  EXPECT_FALSE(readCrl("crl/intermediate-forged-revokes-good.crl"));
+  EXPECT_FALSE(readCrl("crl/crl-signer-empty.crl"));
+  EXPECT_TRUE(readCrl("crl/intermediate-revokes-good.pem"));
   EXPECT_TRUE(verifier_.readCertificateFromPath(pki("good.pem")));
   EXPECT_FALSE(verifier_.readCertificateFromPath(pki("data.bin")));
   EXPECT_EQ(verifier_.errorString(), "Unable to parse certificate from " + pki("data.bin"));
@@ -328,12 +379,116 @@ TEST_F(Revocation, FilesOverTheirLimitAreNeverRead) {
     return to;
   };
   const std::uintmax_t kMiB = 1 << 20;
-  EXPECT_TRUE(SignatureVerification::readCrlFromPath(padded("crl/root-empty.crl", 64 * kMiB)));
-  EXPECT_FALSE(SignatureVerification::readCrlFromPath(padded("crl/root-empty.crl", 64 * kMiB + 1)));
+  EXPECT_TRUE(readCrl(padded("crl/root-empty.crl", 64 * kMiB)));
+  EXPECT_FALSE(readCrl(padded("crl/root-empty.crl", 64 * kMiB + 1)));
   for (const std::uintmax_t size : {kMiB, kMiB + 1}) {
     SignatureVerification verifier;
     verifier.setSignaturePath(padded("good.p7", size));
     EXPECT_EQ(static_cast<bool>(verifier.readPkcs7()), size == kMiB) << size;
+  }
+}
+
+}  // namespace
+
+namespace {
+namespace fs = std::filesystem;
+using moorstep::RevocationPolicy;
+using moorstep::SignatureVerification;
+using namespace std::chrono_literals;
+
+// Whole verifications of good.p7, from phase one to the result, under an administrator's
+// revocation policy. The certificates name http://crl.moorstep.test/intermediate.crl and
+// /root.crl; downloads reach the test's server through the proxy variables.
+class RevocationPolicyRun : public ::testing::Test {
+ protected:
+  RevocationPolicyRun() {
+    env_.set("TMPDIR", tmp_.path());
+    env_.set("MOORSTEP_SYSLOG_CAPTURE", logs_.path() + "/syslog");
+    env_.set("http_proxy", server_.url(""));
+    env_.set("no_proxy", std::nullopt);
+    env_.set("NO_PROXY", std::nullopt);
+    moorstep::certChain.reset(sk_X509_new_null());
+    downloader_.setIdleTimeout(3s);
+  }
+  ~RevocationPolicyRun() override { downloader_.cleanupTempFiles(); }
+
+  // Puts a list of the test PKI into the policy's folder and the server's, under name.
+  void provide(const std::string& name, const std::string& list) {
+    for (const std::string& folder : {lists_.path(), served_.path()}) {
+      fs::copy_file(std::string(MOORSTEP_TEST_PKI) + "/crl/" + list, folder + "/" + name,
+                    fs::copy_options::overwrite_existing);
+    }
+  }
+  RevocationPolicy inFolder(bool require) const { return {require, lists_.path()}; }
+
+  // The verdict, or nullopt when none came.
+  std::optional<bool> verify(const RevocationPolicy& policy) {
+    SignatureVerification verifier;
+    verifier.setRevocationPolicy(policy);
+    // With a folder the downloader must not be needed.
+    verifier.setDownloader(policy.folder ? nullptr : &downloader_);
+    std::optional<bool> valid;
+    platform::NotificationCenter::defaultCenter().addObserver(
+        this, moorstep::SIGNATURE_VERIFY_NOTIFY_DONE, &verifier,
+        [&](const platform::Notification& n) {
+          valid = n.boolValue(moorstep::SIGNATURE_KEY_IS_VALID);
+        });
+    verifier.verifyDataAtPath(std::string(MOORSTEP_TEST_PKI) + "/data.bin",
+                              std::string(MOORSTEP_TEST_PKI) + "/good.p7");
+    platform::RunLoop::main().runUntil([&] { return valid.has_value(); }, 10s);
+    platform::NotificationCenter::defaultCenter().removeObserver(this);
+    reason_ = verifier.errorString();
+    return valid;
+  }
+  std::vector<std::string> log() const {
+    return testsupport::logTexts(testsupport::readLogRecords(logs_.path() + "/syslog"));
+  }
+
+  testsupport::TempDir tmp_, logs_, lists_, served_;
+  testsupport::ScopedEnv env_{
+      {"TMPDIR", "MOORSTEP_SYSLOG_CAPTURE", "http_proxy", "no_proxy", "NO_PROXY"}};
+  testsupport::HttpServer server_{served_.path()};
+  moorstep::Downloader downloader_;
+  std::string reason_;
+};
+
+TEST_F(RevocationPolicyRun, AFolderTakesThePlaceOfTheDownloads) {
+  provide("intermediate.crl", "intermediate-empty.crl");
+  provide("root.crl", "root-empty.crl");
+  EXPECT_EQ(verify(inFolder(false)), true);
+  EXPECT_EQ(verify(inFolder(true)), true);
+  provide("intermediate.crl", "intermediate-revokes-good.crl");
+  EXPECT_EQ(verify(inFolder(false)), false);
+  EXPECT_EQ(reason_, "certificate revoked");
+  EXPECT_TRUE(server_.requests().empty());
+}
+
+// Missing, unreadable, forged: under require each refuses and the reason names the list; by
+// default none of them does.
+TEST_F(RevocationPolicyRun, ARequiredListThatCannotBeHadRefusesAndIsNamed) {
+  const std::string root = "http://crl.moorstep.test/root.crl";
+  const std::string intermediate = "http://crl.moorstep.test/intermediate.crl";
+  provide("intermediate.crl", "intermediate-empty.crl");
+  EXPECT_EQ(verify(inFolder(false)), true);
+  EXPECT_EQ(verify(inFolder(true)), false) << "missing from the folder";
+  EXPECT_EQ(reason_, "Required certificate revocation list not available: " + root);
+  EXPECT_EQ(verify({true, std::nullopt}), false) << "missing from the server";
+  EXPECT_EQ(reason_, "Required certificate revocation list not available: " + root);
+  const std::vector<std::string> lines = log();
+  EXPECT_NE(
+      std::find(lines.begin(), lines.end(),
+                "Signature check: Required certificate revocation list not available: " + root),
+      lines.end());
+
+  provide("root.crl", "root-empty.crl");
+  EXPECT_EQ(verify({true, std::nullopt}), true) << "both downloaded";
+  for (const char* unusable : {"intermediate-forged-revokes-good.crl", "../data.bin"}) {
+    provide("intermediate.crl", unusable);
+    EXPECT_EQ(verify(inFolder(false)), true) << unusable;
+    EXPECT_EQ(verify(inFolder(true)), false) << unusable;
+    EXPECT_EQ(reason_, "Required certificate revocation list not available: " + intermediate);
+    EXPECT_EQ(verify({true, std::nullopt}), false) << unusable;
+    EXPECT_EQ(reason_, "Required certificate revocation list not available: " + intermediate);
   }
 }
 

@@ -10,11 +10,12 @@
 
 namespace testsupport {
 
-HttpServer::HttpServer(const std::string& folder) : log_(folder + "/.requests.log") {
+HttpServer::HttpServer(const std::string& folder, const std::string& address)
+    : address_(address), log_(folder + "/.requests.log") {
   std::string python = MOORSTEP_PYTHON3;
   std::string script = MOORSTEP_TEST_HTTP_SERVER;
   std::string root = folder;
-  char* argv[] = {python.data(), script.data(), root.data(), log_.data(), nullptr};
+  char* argv[] = {python.data(), script.data(), root.data(), log_.data(), address_.data(), nullptr};
   int out = -1;
   GPid pid = 0;
   if (!g_spawn_async_with_pipes(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &pid,

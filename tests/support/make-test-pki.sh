@@ -19,21 +19,30 @@
 #   expired, not-yet-valid
 #   ec-p256, ec-p384   ECDSA keys on those curves
 #   ed25519        an Ed25519 key
+#   rsa-pss, rsa1024   an RSA-PSS key; a 1024-bit RSA key
+#   sha1-signer, md5-signer, md4-signer   certificates signed with those digests
+#   under-md5-intermediate   below md5-intermediate, an intermediate that the root signed with MD5
 #   other-root     a chain under a root that is not the trust anchor
 # The RSA signers share good's key; only the certificates differ.
 # Other signatures over data.bin: good.pem.p7 (PEM), embedded.p7 (content inside), nocerts.p7
 # (no certificates carried), truncated.p7, garbage.p7, empty.p7; data-changed.bin differs from
 # data.bin in one byte. Signature forms by good: form-sha1/-sha224/-sha384/-sha512.p7 (digests),
-# form-noattr.p7 (no signed attributes), form-cms.p7 (`openssl cms`), form-ber.p7 (indefinite
+# form-md5.p7 (MD5), form-noattr.p7 (no signed attributes), form-cms.p7 (`openssl cms`), form-ber.p7 (indefinite
 # lengths), form-certtool.p7 (GnuTLS), form-pss.p7 (RSA-PSS), form-keyid.p7 (signer named by key
 # identifier); ec-p256-sha256.p7 and the other curve and digest pairs; ed25519.p7 (GnuTLS).
 # CRLs: crl/root-empty.crl, crl/root-revokes-intermediate.crl, crl/intermediate-empty.crl,
-# crl/intermediate-revokes-good.crl (DER), crl/*.pem (PEM), crl/intermediate-expired.crl, and,
+# crl/intermediate-revokes-good.crl (DER), intermediate-pss-revokes-good (signed with RSA-PSS),
+# crl/*.pem (PEM), crl/intermediate-expired.crl, and,
 # each with and without good (-revokes-good): intermediate-expired-2020, intermediate-future
 # (valid from 2099), intermediate-key-compromise (limited to that reason); besides
 # intermediate-forged-revokes-good and intermediate-expired-2020-forged-revokes-good (signature
 # broken), intermediate-delta-revokes-good, intermediate-delta-removes-good (removeFromCRL),
 # root-indirect-names-good (an indirect list of the root naming good's serial number).
+# Indirect lists (entries naming the intermediate as their certificates' issuer), with and
+# without an entry: root-indirect-revokes-indirect / root-indirect-empty by the root, for signer
+# indirect (its distribution point names the root as the list's issuer); crl-signer-revokes-
+# delegated / crl-signer-empty by crl-signer (a list-signing certificate of the root), for signer
+# delegated, whose signature delegated.p7 carries crl-signer and delegated-uncarried.p7 does not.
 set -euo pipefail
 root_dir=$(cd "$1" && pwd)
 mkdir -p "$2/crl"
@@ -109,6 +118,15 @@ eku_section() {  # NAME USAGES...
     "$(cdp intermediate.crl)"
 }
 
+# A signer whose one distribution point gives LIST's address and, as the list's issuer, the
+# publisher's name with the common name CN.
+dp_issuer_section() {  # NAME LIST CN
+  printf '[%s]\nbasicConstraints = CA:FALSE\nextendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12\n' "$1"
+  printf 'crlDistributionPoints = %s_dp\n[%s_dp]\nfullname = URI:%s/%s\nCRLissuer = dirName:%s_dn\n' \
+    "$1" "$1" "${crl_base:-http://crl.invalid}" "$2" "$1"
+  printf '[%s_dn]\nC = US\nO = Kavex Systems Incorporated\nOU = Kavex Trust Services\nCN = %s\n' "$1" "$3"
+}
+
 cat >"$out/ext.cnf" <<CNF
 [intermediate]
 basicConstraints = critical, CA:TRUE
@@ -126,6 +144,11 @@ $(cdp root.crl)
 basicConstraints = CA:FALSE
 extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
 crlDistributionPoints = URI:http://crl.example/one.crl, URI:http://crl.example/two.crl
+$(dp_issuer_section indirect root-indirect.crl "Kavex Root CA")
+$(dp_issuer_section delegated crl-signer.crl "Test CRL Signer")
+[crl_signer]
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, cRLSign
 [eku_none]
 basicConstraints = CA:FALSE
 [eku_named]
@@ -155,9 +178,10 @@ issue() {  # CA ISSUER SUBJECT EXTENSIONS NAME [MASK] [START END]
     -out "$out/$5.csr" -config "$(req_config "$mask")" -utf8
   local dates=(-days 365)
   [ -n "${7:-}" ] && dates=(-startdate "$7" -enddate "$8")
+  # With md=DIGEST the issuer signs with that digest; MD4 needs the legacy provider.
   quiet openssl ca -batch -config "$1" -cert "$out/$2.pem" -keyfile "$out/$2.key" -preserveDN \
     -in "$out/$5.csr" -out "$out/$5.pem" "${dates[@]}" -notext -extfile "$out/ext.cnf" \
-    -extensions "$4"
+    -extensions "$4" ${md:+-md "$md"} ${md:+-provider legacy -provider default}
   rm -f "$out/$5.csr"
 }
 
@@ -192,19 +216,38 @@ issue "$intermediate_ca" intermediate "/CN=Kavex ZEL/C=US/O=Kavex Systems Incorp
 for eku in none named prefix only arc sibling outer parent; do
   issue "$intermediate_ca" intermediate "$names_good" "eku_$eku" "eku-$eku"
 done
+issue "$intermediate_ca" intermediate "$names_good" indirect indirect
+issue "$intermediate_ca" intermediate "$names_good" delegated delegated
 issue "$intermediate_ca" intermediate "$names_good" signer expired "" 20200101000000Z 20210101000000Z
 issue "$intermediate_ca" intermediate "$names_good" signer not-yet-valid "" 20990101000000Z 21000101000000Z
 unset key
+issue "$root_ca" root "/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Services/CN=Test CRL Signer" crl_signer crl-signer
 newkey="EC -pkeyopt ec_paramgen_curve:P-256" issue "$intermediate_ca" intermediate "$names_good" signer ec-p256
 newkey="EC -pkeyopt ec_paramgen_curve:P-384" issue "$intermediate_ca" intermediate "$names_good" signer ec-p384
 newkey=ed25519 issue "$intermediate_ca" intermediate "$names_good" signer ed25519
+newkey=rsa-pss issue "$intermediate_ca" intermediate "$names_good" signer rsa-pss
+newkey=rsa:1024 issue "$intermediate_ca" intermediate "$names_good" signer rsa1024
+# Certificates signed with weak digests, and an intermediate signed with MD5 with a signer below.
+key=good md=sha1 issue "$intermediate_ca" intermediate "$names_good" signer sha1-signer
+key=good md=md5 issue "$intermediate_ca" intermediate "$names_good" signer md5-signer
+key=good md=md4 issue "$intermediate_ca" intermediate "$names_good" signer md4-signer
+key=intermediate md=md5 issue "$root_ca" root "/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Services/CN=Test MD5 CA" intermediate md5-intermediate
+md5_ca=$(ca_config md5-intermediate)
+key=good issue "$md5_ca" md5-intermediate "$names_good" signer under-md5-intermediate
 
 for name in good two-uris same-crl reordered bmp utf8 cn-missing cn-case o-trailing-blank ou-second-only \
             eku-none eku-named eku-prefix eku-only eku-arc eku-sibling eku-outer eku-parent expired \
             not-yet-valid; do
   sign "$name" intermediate "$name.p7"
 done
+cat "$out/intermediate.pem" "$out/crl-signer.pem" >"$out/intermediate-and-crl-signer.pem"
+sign indirect intermediate indirect.p7
+sign delegated intermediate-and-crl-signer delegated.p7
+sign delegated intermediate delegated-uncarried.p7
 sign good intermediate good.pem.p7 -outform PEM
+for name in rsa1024 sha1-signer md5-signer md4-signer; do sign "$name" intermediate "$name.p7"; done
+sign under-md5-intermediate md5-intermediate under-md5-intermediate.p7
+sign good intermediate form-md5.p7 -md md5
 sign good intermediate embedded.p7 -nodetach
 sign good intermediate nocerts.p7 -nocerts
 head -c 700 "$out/good.p7" >"$out/truncated.p7"
@@ -221,6 +264,7 @@ cms_sign() {  # SIGNER OUTPUT [extra cms options...]
 cms_sign good form-cms.p7
 cms_sign good form-pss.p7 -keyopt rsa_padding_mode:pss
 cms_sign good form-keyid.p7 -keyid
+cms_sign rsa-pss rsa-pss.p7
 # A streaming signer writes indefinite lengths; openssl does so only with the content inside,
 # so the content (the [0] element after the content type) is cut out again.
 cms_sign good streamed.p7 -stream
@@ -286,6 +330,8 @@ gencrl "$intermediate_ca" intermediate intermediate-future "${future[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-key-compromise -crlexts key_compromise
 revoke "$intermediate_ca" intermediate good
 gencrl "$intermediate_ca" intermediate intermediate-revokes-good
+gencrl "$intermediate_ca" intermediate intermediate-pss-revokes-good -sigopt rsa_padding_mode:pss \
+  -sigopt rsa_pss_saltlen:32
 gencrl "$intermediate_ca" intermediate intermediate-expired-2020-revokes-good "${expired_2020[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-future-revokes-good "${future[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-key-compromise-revokes-good -crlexts key_compromise
@@ -298,6 +344,49 @@ gencrl "$delta_ca" intermediate intermediate-delta-removes-good -crlexts delta
 indirect_ca=$(ca_config root-indirect)
 revoke "$indirect_ca" root good
 gencrl "$indirect_ca" root root-indirect-names-good -crlexts indirect
+# Indirect lists whose entry names its certificate's issuer (certificateIssuer), which
+# `openssl ca` cannot write: an empty indirect list of the issuer is taken apart, the entry is
+# put in, and the list is signed again with `openssl dgst`. DER is written as hex here.
+der_length() {  # BYTES
+  if (($1 < 128)); then printf '%02x' "$1"
+  elif (($1 < 256)); then printf '81%02x' "$1"
+  elif (($1 < 65536)); then printf '82%04x' "$1"
+  else printf '83%06x' "$1"; fi
+}
+tlv() { printf '%s%s%s' "$1" "$(der_length $((${#2} / 2)))" "$2"; }
+# The elements of a list's signed part, one hex string a line.
+tbs_elements() {  # LIST
+  local hex
+  hex=$(xxd -p "$1" | tr -d '\n')
+  openssl asn1parse -inform DER -in "$1" | sed -n 's/^ *\([0-9]*\):d=2 *hl= *\([0-9]*\) *l= *\([0-9]*\).*/\1 \2 \3/p' |
+    while read -r at head length; do echo "${hex:$((at * 2)):$(((head + length) * 2))}"; done
+}
+indirect_crl() {  # ISSUER REVOKED-CERTIFICATE|"" OUTPUT
+  local ca parts entries="" serial when ext
+  ca=$(ca_config "$3")
+  gencrl "$ca" "$1" "$3" -crlexts indirect
+  mapfile -t parts < <(tbs_elements "$out/crl/$3.crl")
+  if [ -n "$2" ]; then
+    serial=$(openssl x509 -in "$out/$2.pem" -noout -serial | cut -d= -f2 | tr 'A-F' 'a-f')
+    ((${#serial} % 2)) && serial="0$serial"
+    [[ $serial == [89a-f]* ]] && serial="00$serial"
+    when=$(printf %s "$(date -u +%y%m%d%H%M%SZ)" | xxd -p)
+    # certificateIssuer, critical: the intermediate's name as its lists carry it.
+    ext=$(tlv 30 "0603551d1d0101ff$(tlv 04 "$(tlv 30 "$(tlv a4 "$(tbs_elements "$out/crl/intermediate-empty.crl" | sed -n 3p)")")")")
+    entries=$(tlv 30 "$(tlv 30 "$(tlv 02 "$serial")$(tlv 17 "$when")$(tlv 30 "$ext")")")
+  fi
+  local tbs
+  tbs=$(tlv 30 "${parts[0]}${parts[1]}${parts[2]}${parts[3]}${parts[4]}$entries${parts[5]}")
+  echo "$tbs" | xxd -r -p >"$out/crl/$3.tbs"
+  openssl dgst -sha256 -sign "$out/$1.key" -out "$out/crl/$3.sig" "$out/crl/$3.tbs"
+  tlv 30 "$tbs${parts[1]}$(tlv 03 "00$(xxd -p "$out/crl/$3.sig" | tr -d '\n')")" | xxd -r -p >"$out/crl/$3.crl"
+  openssl crl -inform DER -in "$out/crl/$3.crl" -out "$out/crl/$3.pem"
+  rm -f "$out/crl/$3.tbs" "$out/crl/$3.sig"
+}
+indirect_crl root indirect root-indirect-revokes-indirect
+indirect_crl root "" root-indirect-empty
+indirect_crl crl-signer delegated crl-signer-revokes-delegated
+indirect_crl crl-signer "" crl-signer-empty
 revoke "$root_ca" root intermediate
 gencrl "$root_ca" root root-revokes-intermediate
 rm -f "$out/.log" "$out/req.cnf"

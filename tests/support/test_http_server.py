@@ -487,7 +487,7 @@ class Server(ThreadingHTTPServer):
 
 
 def main():
-    server = Server(("127.0.0.1", 0), Handler)
+    server = Server((sys.argv[3] if len(sys.argv) > 3 else "127.0.0.1", 0), Handler)
     print(server.server_address[1], flush=True)
     server.serve_forever()
 

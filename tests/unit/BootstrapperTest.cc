@@ -20,6 +20,7 @@
 #include "platform/Application.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
+#include "platform/OpenFile.h"
 
 namespace {
 using moorstep::Bootstrapper;
@@ -229,21 +230,20 @@ TEST_F(BootstrapperRun, TheChainsFailuresEndWithTheirCodesAndMessages) {
 
 TEST_F(BootstrapperRun, ExecutePermissionIsAddedAndNothingCleared) {
   const std::string file = dir_.write("tmp/installer", "#!/bin/sh\n");
+  const std::optional<platform::OpenFile> opened = platform::OpenFile::open(file);
+  ASSERT_TRUE(opened);
   for (auto [before, after] :
        {std::pair{0600, 0711}, std::pair{0644, 0755}, std::pair{04640, 04751}}) {
     ::chmod(file.c_str(), before);
-    EXPECT_TRUE(bootstrapper_->markAsExecutable(file));
+    EXPECT_TRUE(bootstrapper_->markAsExecutable(*opened));
     struct stat status {};
     ::stat(file.c_str(), &status);
     EXPECT_EQ(status.st_mode & 07777, static_cast<unsigned>(after));
   }
   std::filesystem::create_symlink(file, dir_.path() + "/tmp/link");
-  ::chmod(file.c_str(), 0600);
-  EXPECT_TRUE(bootstrapper_->markAsExecutable(dir_.path() + "/tmp/link"));
-  struct stat status {};
-  ::stat(file.c_str(), &status);
-  EXPECT_EQ(status.st_mode & 07777, 0711u) << "the link is followed";
-  EXPECT_FALSE(bootstrapper_->markAsExecutable(dir_.path() + "/tmp/missing"));
+  EXPECT_FALSE(platform::OpenFile::open(dir_.path() + "/tmp/link")) << "a link is never opened";
+  EXPECT_FALSE(platform::OpenFile::open(dir_.path() + "/tmp"));
+  EXPECT_FALSE(platform::OpenFile::open(dir_.path() + "/tmp/missing"));
 }
 
 TEST_F(BootstrapperRun, TheRuntimeInstallerGetsTheArgumentsOrX1AndTheApplicationFolder) {
@@ -251,19 +251,39 @@ TEST_F(BootstrapperRun, TheRuntimeInstallerGetsTheArgumentsOrX1AndTheApplication
   const std::string installer =
       dir_.write("tmp/installer", "#!/bin/sh\nprintf '%s|' \"$@\" > '" + out + "'\nexit 3\n");
   ::chmod(installer.c_str(), 0700);
+  const std::optional<platform::OpenFile> opened = platform::OpenFile::open(installer);
+  ASSERT_TRUE(opened);
   const std::string app = *bootstrapper_->appPath();
-  EXPECT_EQ(bootstrapper_->installWithInstaller(installer, {}), 3);
+  EXPECT_EQ(bootstrapper_->installWithInstaller(installer, *opened, {}), 3);
   EXPECT_EQ(testsupport::readLogRecords(dir_.path() + "/syslog").size(), 2u);
   std::ifstream first(out);
   std::string seen;
   std::getline(first, seen);
   EXPECT_EQ(seen, "-x1|" + app + "|");
-  EXPECT_EQ(bootstrapper_->installWithInstaller(installer, {"-silent", "-eulaAccepted"}), 3);
+  EXPECT_EQ(bootstrapper_->installWithInstaller(installer, *opened, {"-silent", "-eulaAccepted"}),
+            3);
   EXPECT_EQ(log()[2],
             "Launching subprocess with commandline \"ZEL Runtime Installer\" -silent "
             "-eulaAccepted " +
                 app + " ");
   EXPECT_EQ(log()[3], "Subprocess Runtime Installer failed (3)");
+}
+
+TEST_F(BootstrapperRun, TheVerifiedFileRunsWhateverIsRenamedOverItsName) {
+  const std::string out = dir_.path() + "/ran";
+  const std::string installer =
+      dir_.write("tmp/installer", "#!/bin/sh\necho verified > '" + out + "'\n");
+  const std::optional<platform::OpenFile> verified = platform::OpenFile::open(installer);
+  ASSERT_TRUE(verified);
+  // Another file takes the name between verification and launch, ready to run.
+  const std::string other = dir_.write("tmp/other", "#!/bin/sh\necho swapped > '" + out + "'\n");
+  ::chmod(other.c_str(), 0755);
+  ASSERT_EQ(::rename(other.c_str(), installer.c_str()), 0);
+  ASSERT_TRUE(bootstrapper_->markAsExecutable(*verified));
+  EXPECT_EQ(bootstrapper_->installWithInstaller(installer, *verified, {}), 0);
+  EXPECT_EQ(testsupport::readFile(out), "verified\n");
+  EXPECT_EQ(log()[0], "Launching subprocess with commandline \"ZEL Runtime Installer\" -x1 " +
+                          *bootstrapper_->appPath() + " ");
 }
 
 }  // namespace

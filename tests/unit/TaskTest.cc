@@ -7,6 +7,9 @@
 
 #include "ScopedEnv.h"
 #include "TempDir.h"
+#include "platform/NetworkAddress.h"
+#include "platform/OpenFile.h"
+#include "platform/PrivateFolder.h"
 #include "platform/Scanner.h"
 #include "platform/SearchPaths.h"
 #include "platform/Task.h"
@@ -47,6 +50,20 @@ TEST(Task, ReportsExitStatusSignalsAndFilesThatCannotStart) {
   chmod(garbage.c_str(), 0755);
   EXPECT_EQ(Task::launchAndWait(garbage, {}), 126);
   EXPECT_EQ(Task::launchAndWait(dir.path(), {}), 126) << "a folder";
+
+  // Through an open file, the name only shows in argv[0].
+  for (const auto& [file, status] : {std::pair{dir.path() + "/seven", 7},
+                                     {garbage, 126},
+                                     {script(dir, "empty", "", 0755), 0},
+                                     {dir.write("lost", "#!/nonexistent\n"), 127}}) {
+    chmod(file.c_str(), 0755);
+    const std::optional<platform::OpenFile> opened = platform::OpenFile::open(file);
+    ASSERT_TRUE(opened);
+    Task task(dir.path() + "/elsewhere", {});
+    task.setExecutableFile(opened->descriptor());
+    task.launch();
+    EXPECT_EQ(task.waitUntilExit(), status) << file;
+  }
 
   // Started by a parent that ignores SIGCHLD, the kernel would reap the child unasked.
   signal(SIGCHLD, SIG_IGN);
@@ -93,6 +110,67 @@ TEST(SearchPaths, XdgFoldersWithTheirDefaultsAndOnlyAbsoluteEntries) {
   EXPECT_EQ(platform::temporaryDirectory(), "/tmp");
   unsetenv("HOME");
   EXPECT_FALSE(platform::homeDirectory().empty()) << "from the password database";
+}
+
+TEST(NetworkAddress, LoopbackAndInwardRangesInBothFamilies) {
+  using platform::NetworkAddress;
+  const struct {
+    const char* address;
+    bool loopback;
+    bool inward;
+  } cases[] = {
+      {"127.0.0.1", true, true},
+      {"127.255.0.9", true, true},
+      {"[::1]", true, true},
+      {"::ffff:127.0.0.2", true, true},
+      {"0.0.0.0", false, true},
+      {"::", false, true},
+      {"10.1.2.3", false, true},
+      {"172.16.0.1", false, true},
+      {"172.31.255.255", false, true},
+      {"192.168.1.1", false, true},
+      {"169.254.169.254", false, true},
+      {"fe80::1%eth0", false, true},
+      {"fd00::1", false, true},
+      {"[::ffff:10.0.0.1]", false, true},
+      {"172.32.0.1", false, false},
+      {"192.0.2.1", false, false},
+      {"11.0.0.1", false, false},
+      {"2001:db8::1", false, false},
+      {"localhost", false, false},
+      {"127.1", false, false},
+      {"", false, false},
+      {"[]", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NetworkAddress::isLoopback(c.address), c.loopback) << c.address;
+    EXPECT_EQ(NetworkAddress::isInward(c.address), c.inward) << c.address;
+  }
+}
+
+TEST(PrivateFolder, ATemporaryFolderThatOthersCouldRenameInIsPassedOver) {
+  testsupport::ScopedEnv saved({"TMPDIR", "XDG_CACHE_HOME"});
+  TempDir dir;
+  setenv("XDG_CACHE_HOME", (dir.path() + "/cache").c_str(), 1);
+  const std::string cache = dir.path() + "/cache/moorstep";
+  const std::string tmp = dir.make("tmp");
+  setenv("TMPDIR", tmp.c_str(), 1);
+  const struct {
+    mode_t mode;
+    uid_t owner;
+    bool used;
+  } cases[] = {
+      {0700, geteuid(), true},  {01777, geteuid(), true}, {01770, geteuid(), true},
+      {0755, geteuid(), true},  {0777, geteuid(), false}, {0770, geteuid(), false},
+      {0707, geteuid(), false}, {0755, 65534, false},     {01777, 65534, false},
+  };
+  for (const auto& c : cases) {
+    if (c.owner != geteuid() && geteuid() != 0) continue;  // only root can give a folder away
+    ASSERT_EQ(chown(tmp.c_str(), c.owner, static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(chmod(tmp.c_str(), c.mode), 0);
+    EXPECT_EQ(platform::PrivateFolder::parentCandidates().front(), c.used ? tmp : cache)
+        << std::oct << c.mode << " owned by " << std::dec << c.owner;
+  }
 }
 
 }  // namespace
