@@ -36,6 +36,7 @@ bench: build
 	bench/chain.sh $(BUILD_DIR)
 	bench/crl.sh $(BUILD_DIR)
 	bench/limits.sh $(BUILD_DIR)
+	bench/resume.sh $(BUILD_DIR)
 
 # libFuzzer targets, built with clang in their own tree, each run for FUZZ_SECONDS.
 fuzz: deps

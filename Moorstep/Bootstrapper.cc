@@ -32,6 +32,21 @@ constexpr char kUnknownVersion[] = "(unknown)";
 
 std::string message(MessageId id) { return LocalizedStrings::getEmbeddedMessage(id).value_or(""); }
 
+// Whether a failed list was ended by the network rather than by the server or this machine:
+// then the user can do something about it.
+bool isNetworkFailure(const std::optional<platform::UrlError>& error) {
+  if (!error || error->domain != platform::NSURLErrorDomain) return false;
+  switch (error->code) {
+    case platform::kUrlErrorCannotFindHost:
+    case platform::kUrlErrorCannotConnectToHost:
+    case platform::kUrlErrorNetworkConnectionLost:
+    case platform::kUrlErrorTimedOut:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The display name, then every argument followed by one blank; nothing is quoted.
 std::string commandLine(const std::string& displayName, const std::vector<std::string>& argv) {
   std::string line = displayName;
@@ -253,7 +268,9 @@ void Bootstrapper::handleDownloaderDone(bool success, const std::vector<std::str
     return;
   }
   if (!success || files.size() != 2) {
-    cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
+    const bool network = !success && downloader_ && isNetworkFailure(downloader_->lastError());
+    cleanupAndExit(true, qorv::kRuntimeDownloadFailed,
+                   message(network ? kMsgDownloadFailed : kMsgRuntimeNotFound));
     return;
   }
   installerLaunchPath_ = files[0];

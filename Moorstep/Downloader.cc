@@ -92,7 +92,7 @@ void Downloader::startDownload(const std::string& notificationName) {
                                                        maxBytes_.size() - 1)];
   }
   urlDownload_.reset();
-  urlDownload_ = platform::UrlDownload::start(urlString, *this, options);
+  urlDownload_ = platform::RetryingDownload::start(urlString, *this, options, retryPolicy_);
   if (!urlDownload_) {
     failToStart();
     return;
@@ -227,6 +227,11 @@ void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlErr
   // when failures are ignored.
   const bool goOn = ignoreFailures_ && error.code != platform::kUrlErrorDataLengthExceedsMaximum;
   advance(goOn, goOn);
+}
+
+void Downloader::willRetry(platform::UrlDownload&, int retry, int retries,
+                           const platform::UrlError& reason, std::uint64_t resumeAt) {
+  install::logDownloadRetry(retry, retries, reason.localizedDescription.c_str(), resumeAt);
 }
 
 void Downloader::advance(bool goOn, bool success) {

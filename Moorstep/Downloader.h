@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/PrivateFolder.h"
+#include "platform/RetryingDownload.h"
 #include "platform/UrlDownload.h"
 #include "platform/UrlDownloadDelegate.h"
 #include "platform/ui/ProgressWindow.h"
@@ -79,6 +80,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   void setIdleTimeout(std::chrono::milliseconds timeout) { transferOptions_.idleTimeout = timeout; }
   // Tests shorten the window in which a transfer must bring its minimum of bytes.
   void setRateWindow(std::chrono::milliseconds window) { transferOptions_.rateWindow = window; }
+  // Tests shorten the waits between the attempts of a transfer, or make fewer attempts.
+  void setRetryPolicy(platform::RetryingDownload::Policy policy) { retryPolicy_ = policy; }
 
   std::int32_t currentUrlIndex() const { return currentUrlIndex_; }
   std::int64_t bytesReceived() const { return bytesReceived_; }
@@ -102,6 +105,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   void didReceiveDataOfLength(platform::UrlDownload& download, std::uint64_t length) override;
   void didFinish(platform::UrlDownload& download) override;
   void didFailWithError(platform::UrlDownload& download, const platform::UrlError& error) override;
+  void willRetry(platform::UrlDownload& download, int retry, int retries,
+                 const platform::UrlError& reason, std::uint64_t resumeAt) override;
 
  private:
   void doingDownload(bool active);
@@ -119,7 +124,7 @@ class Downloader : public platform::UrlDownloadDelegate {
   std::int32_t currentUrlIndex_ = 0;
   std::vector<std::string> urlStrings_;
   std::vector<std::string> runtimeArgs_;
-  std::unique_ptr<platform::UrlDownload> urlDownload_;
+  std::unique_ptr<platform::RetryingDownload> urlDownload_;
   std::optional<platform::UrlResponse> urlResponse_;
   std::vector<std::string> resultPaths_;
   std::vector<std::string> cleanupPaths_;
@@ -136,6 +141,7 @@ class Downloader : public platform::UrlDownloadDelegate {
   std::optional<platform::PrivateFolder> privateFolder_;
   std::vector<std::uint64_t> maxBytes_;
   platform::UrlDownload::Options transferOptions_;
+  platform::RetryingDownload::Policy retryPolicy_;
 };
 
 }  // namespace moorstep

@@ -77,6 +77,11 @@ void logDownloadFailure(const char* reason) {
 
 void logDownloadCancel() { installLog(kSeverityNotice, "Download cancelled"); }
 
+void logDownloadRetry(int retry, int retries, const char* reason, unsigned long long resumeAt) {
+  installLog(kSeverityNotice, "Download retry %d of %d after: %s; resuming at %llu bytes", retry,
+             retries, outside(reason).c_str(), resumeAt);
+}
+
 void logNoPrivateDownloadFolder() {
   installLog(kSeverityError, "No private download folder could be made");
 }

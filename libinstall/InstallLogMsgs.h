@@ -19,6 +19,8 @@ void logDownloadDest(const char* path);
 void logDownloadSuccess();
 void logDownloadFailure(const char* reason);
 void logDownloadCancel();
+// One transfer failed for a reason that may pass; attempt retry of retries follows.
+void logDownloadRetry(int retry, int retries, const char* reason, unsigned long long resumeAt);
 void logNoPrivateDownloadFolder();
 void logSigValid(const char* kind);
 void logSigInvalid(const char* kind);

@@ -69,6 +69,10 @@ bool DestinationFile::write(const char* data, std::size_t length) {
   return true;
 }
 
+bool DestinationFile::truncate() {
+  return ::ftruncate(fd_, 0) == 0 && ::lseek(fd_, 0, SEEK_SET) == 0;
+}
+
 bool DestinationFile::close() {
   if (fd_ < 0) return true;
   const int result = ::close(std::exchange(fd_, -1));

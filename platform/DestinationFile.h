@@ -21,6 +21,8 @@ class DestinationFile {
 
   const std::string& path() const { return path_; }
   bool write(const char* data, std::size_t length);
+  // Empties the file, so that it is written again from its start.
+  bool truncate();
   bool close();
   // Closes and deletes the file: what a failed or cancelled transfer leaves behind.
   void remove();

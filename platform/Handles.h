@@ -26,6 +26,7 @@ struct FreeWith {
 
 using CurlEasyPtr = std::unique_ptr<CURL, FreeWith<curl_easy_cleanup>>;
 using CurlMultiPtr = std::unique_ptr<CURLM, FreeWith<curl_multi_cleanup>>;
+using CurlListPtr = std::unique_ptr<curl_slist, FreeWith<curl_slist_free_all>>;
 // libcrypto objects. Where ownership moves into the library (a set0 or a push) the call site
 // says so and releases its owner.
 using BioPtr = std::unique_ptr<BIO, FreeWith<BIO_free>>;

@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 
@@ -16,6 +17,8 @@ namespace platform {
 namespace {
 constexpr int kMaxRedirects = 16;
 constexpr long kReceiveBufferBytes = 128 * 1024;
+// How often the loop shows that the process runs, at most: a pause must be told from a stall.
+constexpr std::chrono::milliseconds kLongestBeat{1000};
 
 void initialiseCurlOnce() {
   static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -111,6 +114,35 @@ bool hasRoomFor(const std::string& path, std::uint64_t length) {
   return length / info.f_frsize < info.f_bavail;
 }
 
+// A number of seconds, or an HTTP date (then the time until it); nullopt for anything else.
+std::optional<std::chrono::seconds> parseRetryAfter(std::string_view value) {
+  long long seconds = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (error == std::errc() && end == value.data() + value.size()) {
+    return seconds >= 0 ? std::optional(std::chrono::seconds(seconds)) : std::nullopt;
+  }
+  const time_t when = curl_getdate(std::string(value).c_str(), nullptr);
+  if (when < 0) return std::nullopt;
+  return std::chrono::seconds(std::max<long long>(when - ::time(nullptr), 0));
+}
+
+// Whether a Content-Range value ("bytes 100-199/200") begins at offset.
+bool rangeStartsAt(const std::string& contentRange, std::uint64_t offset) {
+  constexpr std::string_view kUnit = "bytes ";
+  if (!contentRange.starts_with(kUnit)) return false;
+  std::uint64_t first = 0;
+  const char* begin = contentRange.data() + kUnit.size();
+  const char* end = contentRange.data() + contentRange.size();
+  const auto [next, error] = std::from_chars(begin, end, first);
+  return error == std::errc() && next != end && *next == '-' && first == offset;
+}
+
+// A validator goes back to the server in a request header: nothing that could end the line.
+bool isHeaderSafe(std::string_view value) {
+  return std::all_of(value.begin(), value.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != 0x7f; });
+}
+
 std::string resolveUrl(const std::string& base, const std::string& relative) {
   std::unique_ptr<CURLU, FreeWith<curl_url_cleanup>> url(curl_url());
   if (!url || curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
@@ -127,21 +159,30 @@ std::string resolveUrl(const std::string& base, const std::string& relative) {
 }  // namespace
 
 std::unique_ptr<UrlDownload> UrlDownload::start(const std::string& url,
-                                                UrlDownloadDelegate& delegate, Options options) {
-  std::unique_ptr<UrlDownload> download(new UrlDownload(url, delegate, options));
+                                                UrlDownloadDelegate& delegate, Options options,
+                                                std::optional<Continuation> continuation) {
+  std::unique_ptr<UrlDownload> download(
+      new UrlDownload(url, delegate, options, std::move(continuation)));
   if (!download->begin()) return nullptr;
   return download;
 }
 
-UrlDownload::UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options)
+UrlDownload::UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options,
+                         std::optional<Continuation> continuation)
     : url_(std::move(url)),
       delegate_(delegate),
       options_(options),
-      context_(RunLoop::main().context()) {}
+      context_(RunLoop::main().context()) {
+  if (!continuation) return;
+  file_ = std::move(continuation->file);
+  written_ = continuation->offset;
+  validator_ = std::move(continuation->validator);
+  continuing_ = true;
+}
 
 UrlDownload::~UrlDownload() {
   report_.reset();
-  if (attached_ && file_) file_->remove();
+  if (file_ && !finished_) file_->remove();
   stopTransfer();
   // Closing cached connections calls back into watches_, so libcurl goes first.
   easy_.reset();
@@ -180,6 +221,9 @@ bool UrlDownload::begin() {
   ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, this) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &UrlDownload::onData) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEDATA, this) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &UrlDownload::onProgress) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &UrlDownload::onConnected) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_PREREQDATA, this) == CURLE_OK;
   CURLM* multi = multi_.get();
@@ -187,16 +231,33 @@ bool UrlDownload::begin() {
   ok = ok && curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this) == CURLM_OK;
   ok = ok && curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &UrlDownload::onTimer) == CURLM_OK;
   ok = ok && curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this) == CURLM_OK;
-  if (!ok) return false;
-  lastActivity_ = g_get_monotonic_time();
+  if (!ok || (continuing_ && !askForTheRest())) return false;
+  clock_.emplace(std::clamp(options_.idleTimeout / 8, std::chrono::milliseconds(10), kLongestBeat));
+  lastActivity_ = clock_->now();
   armIdleCheck(options_.idleTimeout);
-  const auto slice = std::max<long long>(options_.rateWindow.count() / kRateSlices, 1);
-  rateCheck_ =
-      addSource(g_timeout_source_new(static_cast<guint>(slice)), &UrlDownload::onRateCheck);
+  rateWindow_.emplace(options_.rateWindow, options_.minBytesPerWindow, lastActivity_);
+  armRateCheck();
   return request(url_);
 }
 
+bool UrlDownload::askForTheRest() {
+  if (written_ == 0 || validator_.empty()) {
+    written_ = 0;
+    return file_->truncate();
+  }
+  CurlListPtr headers(curl_slist_append(nullptr, ("If-Range: " + validator_).c_str()));
+  // Bytes decoded from an encoding cannot be matched to a range of the encoded ones.
+  curl_slist* full =
+      headers ? curl_slist_append(headers.get(), "Accept-Encoding: identity") : nullptr;
+  if (!full) return false;
+  requestHeaders_ = std::move(headers);
+  const std::string range = std::to_string(written_) + "-";
+  return curl_easy_setopt(easy_.get(), CURLOPT_HTTPHEADER, requestHeaders_.get()) == CURLE_OK &&
+         curl_easy_setopt(easy_.get(), CURLOPT_RANGE, range.c_str()) == CURLE_OK;
+}
+
 bool UrlDownload::request(const std::string& url) {
+  bodyWireBytes_ = 0;
   if (curl_easy_setopt(easy_.get(), CURLOPT_URL, url.c_str()) != CURLE_OK) return false;
   proxied_ = proxyVariablesSet();
   if (isHttpUrl(url)) {
@@ -309,6 +370,10 @@ bool UrlDownload::headerLine(std::string_view line) {
     contentDisposition_.clear();
     location_.clear();
     contentEncoded_ = false;
+    etag_.clear();
+    lastModified_.clear();
+    contentRange_.clear();
+    retryAfter_.reset();
     return true;
   }
   if (line == "\r\n" || line == "\n") return endOfHeaders();
@@ -317,6 +382,13 @@ bool UrlDownload::headerLine(std::string_view line) {
   if (field->name == "content-disposition") contentDisposition_ = field->value;
   if (field->name == "location") location_ = field->value;
   if (field->name == "content-encoding") contentEncoded_ = lowerTrimmed(field->value) != "identity";
+  // A weak tag cannot vouch for a range of bytes.
+  if (field->name == "etag" && !field->value.starts_with("W/") && isHeaderSafe(field->value)) {
+    etag_ = field->value;
+  }
+  if (field->name == "last-modified" && isHeaderSafe(field->value)) lastModified_ = field->value;
+  if (field->name == "content-range") contentRange_ = lowerTrimmed(field->value);
+  if (field->name == "retry-after") retryAfter_ = parseRetryAfter(field->value);
   return true;
 }
 
@@ -333,6 +405,7 @@ bool UrlDownload::endOfHeaders() {
   if (status >= 300 && status < 400 && !location_.empty()) {
     return redirectTo(resolveUrl(effectiveUrl(), location_));
   }
+  status_ = status;
   if (status >= 300) {
     const bool missing = status == 404 || status == 410;
     error_ = UrlError::make(missing ? kUrlErrorFileDoesNotExist : kUrlErrorBadServerResponse,
@@ -391,6 +464,10 @@ void UrlDownload::followRedirect() {
 }
 
 bool UrlDownload::responseArrived(long status) {
+  if (continuing_ && written_ > 0 && status == 206) return carriesOn();
+  if (continuing_ && !startsAgain()) return false;
+  const std::string fresh = etag_.empty() ? lastModified_ : etag_;
+  validator_ = fresh;
   UrlResponse response;
   response.url = effectiveUrl();
   response.statusCode = status;
@@ -418,7 +495,10 @@ bool UrlDownload::responseArrived(long status) {
   if (delegate_.shouldDecodeSourceDataOfMIMEType(*this, response.mimeType) && !contentEncoded_) {
     decoder_ = std::make_unique<GzipDecoder>();
   }
+  appendable_ = !decoder_ && !contentEncoded_;
   if (cancelled_) return false;
+  // A continuation goes on in the file that it brought.
+  if (file_) return true;
   delegate_.decideDestinationWithSuggestedFilename(*this, response.suggestedFilename);
   if (cancelled_) return false;
   if (!file_) {
@@ -435,6 +515,32 @@ bool UrlDownload::localResponse() {
   return responseArrived(200);
 }
 
+// The rest that was asked for: appended, and nothing new to report.
+bool UrlDownload::carriesOn() {
+  curl_off_t length = -1;
+  curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+  if (!rangeStartsAt(contentRange_, written_) || contentEncoded_) {
+    error_ = UrlError::make(kUrlErrorBadServerResponse, effectiveUrl());
+    return false;
+  }
+  if (length > 0 && static_cast<std::uint64_t>(length) > options_.maxBytes - written_) {
+    error_ = UrlError::make(kUrlErrorDataLengthExceedsMaximum, effectiveUrl());
+    return false;
+  }
+  if (!etag_.empty() || !lastModified_.empty()) validator_ = etag_.empty() ? lastModified_ : etag_;
+  return true;
+}
+
+// The server sends the whole file (it ignored the range, or the file changed): it is written
+// again from its start.
+bool UrlDownload::startsAgain() {
+  continuing_ = false;
+  written_ = 0;
+  if (file_->truncate()) return true;
+  error_ = UrlError::make(kUrlErrorCannotWriteToFile, effectiveUrl());
+  return false;
+}
+
 void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
   if (declaredLength_ > 0 && !hasRoomFor(path, static_cast<std::uint64_t>(declaredLength_))) {
     error_ = UrlError::make(kUrlErrorCannotCreateFile, effectiveUrl());
@@ -447,7 +553,8 @@ void UrlDownload::setDestination(const std::string& path, bool allowOverwrite) {
 std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count, void* self) {
   auto* download = static_cast<UrlDownload*>(self);
   if (download->holdBack(size * count)) return CURL_WRITEFUNC_PAUSE;
-  download->arrived(size * count);
+  // The wire bytes behind this data are counted by onProgress, before any decoding.
+  download->arrived(0);
   return download->store(data, size * count) ? size * count : 0;
 }
 
@@ -483,6 +590,15 @@ gboolean UrlDownload::onResume(gpointer self) {
   }
   download->drainCompleted();
   return G_SOURCE_REMOVE;
+}
+
+int UrlDownload::onProgress(void* self, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
+  auto* download = static_cast<UrlDownload*>(self);
+  if (now > download->bodyWireBytes_) {
+    download->arrived(static_cast<std::uint64_t>(now - download->bodyWireBytes_));
+    download->bodyWireBytes_ = now;
+  }
+  return 0;
 }
 
 bool UrlDownload::store(const char* data, std::size_t length) {
@@ -523,9 +639,9 @@ bool UrlDownload::write(const char* data, std::size_t length) {
   return true;
 }
 
-void UrlDownload::arrived(std::size_t length) {
-  lastActivity_ = g_get_monotonic_time();
-  sliceBytes_[slice_] += length;
+void UrlDownload::arrived(std::uint64_t wireBytes) {
+  lastActivity_ = clock_->now();
+  if (wireBytes > 0) rateWindow_->add(lastActivity_, wireBytes);
 }
 
 void UrlDownload::complete(CURLcode result) {
@@ -553,7 +669,11 @@ void UrlDownload::complete(CURLcode result) {
       error_ = UrlError::make(kUrlErrorCannotCloseFile, failingUrl);
     }
   }
-  if (error_ && file_) file_->remove();
+  finished_ = !error_;
+  if (error_ && file_ && !options_.keepPartialFile) {
+    file_->remove();
+    file_.reset();
+  }
   report_ = addSource(g_timeout_source_new(0), &UrlDownload::onReport);
 }
 
@@ -580,7 +700,7 @@ void UrlDownload::armIdleCheck(std::chrono::milliseconds delay) {
 gboolean UrlDownload::onIdleCheck(gpointer self) {
   auto* download = static_cast<UrlDownload*>(self);
   download->idleCheck_.release();
-  const auto idle = std::chrono::microseconds(g_get_monotonic_time() - download->lastActivity_);
+  const auto idle = std::chrono::microseconds(download->clock_->now() - download->lastActivity_);
   if (download->resume_) {
     // Data held back for the rate limit has arrived: the transfer is not idle.
     download->armIdleCheck(download->options_.idleTimeout);
@@ -593,19 +713,24 @@ gboolean UrlDownload::onIdleCheck(gpointer self) {
   return G_SOURCE_REMOVE;
 }
 
+void UrlDownload::armRateCheck() {
+  // Bytes that arrive only put the deadline later: the check looks again when it comes.
+  const auto delay = std::chrono::ceil<std::chrono::milliseconds>(
+      std::chrono::microseconds(rateWindow_->deadline() - clock_->now()));
+  rateCheck_ = addSource(
+      g_timeout_source_new(static_cast<guint>(std::clamp<long long>(delay.count(), 0, G_MAXUINT))),
+      &UrlDownload::onRateCheck);
+}
+
 gboolean UrlDownload::onRateCheck(gpointer self) {
   auto* download = static_cast<UrlDownload*>(self);
-  std::uint64_t inWindow = 0;
-  for (std::uint64_t bytes : download->sliceBytes_) inWindow += bytes;
-  // The window is checked at the end of every slice, once a whole window has passed.
-  if (++download->slicesDone_ >= kRateSlices && inWindow < download->options_.minBytesPerWindow) {
-    download->rateCheck_.release();
+  download->rateCheck_.release();
+  if (download->clock_->now() >= download->rateWindow_->deadline()) {
     download->abortWith(kUrlErrorTimedOut);
-    return G_SOURCE_REMOVE;
+  } else {
+    download->armRateCheck();
   }
-  download->slice_ = (download->slice_ + 1) % kRateSlices;
-  download->sliceBytes_[download->slice_] = 0;
-  return G_SOURCE_CONTINUE;
+  return G_SOURCE_REMOVE;
 }
 
 void UrlDownload::abortWith(int code) {
@@ -618,6 +743,7 @@ void UrlDownload::cancel() {
   cancelled_ = true;
   report_.reset();
   if (file_) file_->remove();
+  file_.reset();
   // Inside libcurl's own callbacks the handle cannot be removed; act() does it on return.
   if (!inCallback_) stopTransfer();
 }
@@ -637,6 +763,15 @@ void UrlDownload::detach() {
   }
   curlTimer_.reset();
   watches_.clear();
+}
+
+std::optional<UrlDownload::Continuation> UrlDownload::takePartial() {
+  if (!file_ || finished_) return std::nullopt;
+  // 416: the rest that was asked for is not there, so the file starts over.
+  const bool carryOn = appendable_ && status_ != 416;
+  Continuation next{std::move(*file_), carryOn ? written_ : 0, validator_};
+  file_.reset();
+  return next;
 }
 
 std::string UrlDownload::effectiveUrl() const {

@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 #include <glib.h>
 
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <limits>
@@ -16,6 +15,8 @@
 #include "GzipDecoder.h"
 #include "Handles.h"
 #include "ProxyLookup.h"
+#include "RateWindow.h"
+#include "RunningClock.h"
 #include "UrlDownloadDelegate.h"
 
 namespace platform {
@@ -25,7 +26,9 @@ namespace platform {
 // takes its proxy from the desktop's settings (ProxyLookup). Redirects are followed (http and https
 // only, at most 16), Content-Encoding is undone, an HTTP error status fails the transfer, and a
 // transfer that receives nothing for the idle time-out, or too little for the rate window, fails
-// with kUrlErrorTimedOut. What a hostile host sends is bounded by the options' limits.
+// with kUrlErrorTimedOut; time in which the process did not run counts for neither. What a hostile
+// host sends is bounded by the options' limits. One transfer is one attempt: trying again is
+// the owner's choice, and a Continuation carries on the file of an attempt that failed.
 class UrlDownload {
  public:
   struct Options {
@@ -33,10 +36,12 @@ class UrlDownload {
     // The most the file may hold, counted after decoding: a declared length above it fails the
     // transfer before the destination is created, and no byte past it is written.
     std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max();
-    // A transfer that brings fewer bytes than this (headers included) in a window of
-    // rateWindow fails as timed out, however regularly the bytes come.
+    // A transfer that brings fewer bytes than this off the wire (headers included, before any
+    // decoding) in any window of rateWindow fails as timed out, however regularly they come.
     std::uint64_t minBytesPerWindow = 1024;
     std::chrono::milliseconds rateWindow{std::chrono::seconds(60)};
+    // A failed transfer leaves its partial file open for takePartial() instead of removing it.
+    bool keepPartialFile = false;
     // A redirect sent from outside this machine may not lead to it, to a link-local or to a
     // private address: whoever can forge a plain-HTTP answer could otherwise make us reach
     // services that listen only there. The start URL may lead anywhere.
@@ -50,10 +55,22 @@ class UrlDownload {
     std::optional<std::string> extraCaFile;
   };
 
+  // The file of an attempt that failed, and how the next attempt may go on with it.
+  struct Continuation {
+    DestinationFile file;
+    // The bytes that may stay, asked for no more with Range; 0 starts the file again.
+    std::uint64_t offset = 0;
+    // The ETag, else the Last-Modified date, that the rest must match (If-Range).
+    std::string validator;
+  };
+
   // Starts at once; the reports come later, from the loop. nullptr when no transfer could be
-  // set up at all.
+  // set up at all. With a continuation there is no destination to decide: a response that
+  // carries on the file (206 from offset) is appended without being reported; any other
+  // response starts the file again, and is reported.
   static std::unique_ptr<UrlDownload> start(const std::string& url, UrlDownloadDelegate& delegate,
-                                            Options options);
+                                            Options options,
+                                            std::optional<Continuation> continuation = {});
   ~UrlDownload();
   UrlDownload(const UrlDownload&) = delete;
   UrlDownload& operator=(const UrlDownload&) = delete;
@@ -63,9 +80,18 @@ class UrlDownload {
   // Stops the transfer and removes its partial file; nothing is reported afterwards.
   void cancel();
 
+  // After a failure, for the owner's next attempt: the partial file kept by keepPartialFile.
+  std::optional<Continuation> takePartial();
+  // The status of the last response other than a redirect; 0 before there was one.
+  long statusCode() const { return status_; }
+  // How long that response asked the client to wait before it tries again.
+  std::optional<std::chrono::seconds> retryAfter() const { return retryAfter_; }
+
  private:
-  UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options);
+  UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options,
+              std::optional<Continuation> continuation);
   bool begin();
+  bool askForTheRest();
   bool request(const std::string& url);
   void proxyResolved(std::optional<std::string> proxy);
   bool attach();
@@ -74,6 +100,7 @@ class UrlDownload {
   static int onTimer(CURLM* multi, long timeoutMs, void* self);
   static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self);
+  static int onProgress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t);
   static int onConnected(void* self, char* peer, char* local, int peerPort, int localPort);
   static gboolean onSocketReady(gint fd, GIOCondition condition, gpointer self);
   static gboolean onCurlTimeout(gpointer self);
@@ -88,18 +115,21 @@ class UrlDownload {
   bool endOfHeaders();
   bool responseArrived(long status);
   bool localResponse();
+  bool carriesOn();
+  bool startsAgain();
   bool redirectTo(const std::string& target);
   bool redirectedFromLoopback() const;
   void followRedirect();
   bool holdBack(std::size_t length);
   bool store(const char* data, std::size_t length);
   bool write(const char* data, std::size_t length);
-  void arrived(std::size_t length);
+  void arrived(std::uint64_t wireBytes);
   void complete(CURLcode result);
   void abortWith(int code);
   void stopTransfer();
   void detach();
   void armIdleCheck(std::chrono::milliseconds delay);
+  void armRateCheck();
   std::string effectiveUrl() const;
   SourceId addSource(GSource* source, GSourceFunc callback);
 
@@ -119,12 +149,10 @@ class UrlDownload {
   std::map<curl_socket_t, SourceId> watches_;
   SourceId curlTimer_;
   SourceId idleCheck_;
-  // The bytes of the last few slices of the rate window, the current slice last touched.
-  static constexpr std::size_t kRateSlices = 6;
-  std::array<std::uint64_t, kRateSlices> sliceBytes_{};
-  std::size_t slice_ = 0;
-  std::size_t slicesDone_ = 0;
+  std::optional<RunningClock> clock_;
+  std::optional<RateWindow> rateWindow_;
   SourceId rateCheck_;
+  curl_off_t bodyWireBytes_ = 0;
   SourceId report_;
   // Pacing to the rate limit: when the first body byte came, and the body bytes taken since.
   gint64 paceStart_ = 0;
@@ -137,6 +165,17 @@ class UrlDownload {
   bool local_ = false;
   // The current response is a proxy's 407.
   bool proxyChallenge_ = false;
+  std::string etag_;
+  std::string lastModified_;
+  std::string contentRange_;
+  std::optional<std::chrono::seconds> retryAfter_;
+  long status_ = 0;
+  // The file goes on from written_, if the server's answer matches validator_.
+  bool continuing_ = false;
+  std::string validator_;
+  bool appendable_ = true;
+  bool finished_ = false;
+  CurlListPtr requestHeaders_;
   std::int64_t declaredLength_ = -1;
   std::uint64_t written_ = 0;
   std::optional<DestinationFile> file_;

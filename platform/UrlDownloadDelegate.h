@@ -35,6 +35,10 @@ class UrlDownloadDelegate {
   virtual void didReceiveDataOfLength(UrlDownload& download, std::uint64_t length) = 0;
   virtual void didFinish(UrlDownload& download) = 0;
   virtual void didFailWithError(UrlDownload& download, const UrlError& error) = 0;
+  // Only from a RetryingDownload: the attempt failed for a reason that may pass, and attempt
+  // retry of retries follows, from byte resumeAt. The other reports of the transfer come once.
+  virtual void willRetry(UrlDownload& /*download*/, int /*retry*/, int /*retries*/,
+                         const UrlError& /*reason*/, std::uint64_t /*resumeAt*/) {}
 };
 
 }  // namespace platform

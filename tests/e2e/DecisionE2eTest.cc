@@ -119,12 +119,12 @@ TEST_F(Decision, AnOldRuntimeWithUpdatesDisabledShowsMessage10EvenWhenSilent) {
   EXPECT_EQ(testsupport::logTexts(r.log).back(), "Bootstrapper end with exit code 15");
 }
 
-TEST_F(Decision, NoRuntimeAndNothingServedEndsWith11AndMessage0) {
+TEST_F(Decision, NoRuntimeAndNoServerEndsWith11AndTheNetworkMessage) {
   disableUpdates();  // with no runtime installed the marker is not consulted
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 11);
-  EXPECT_NE(r.err.find("Install Sample\nThis application requires a version of Kavex ZEL which "
-                       "cannot be found."),
+  EXPECT_NE(r.err.find("Install Sample\nUnable to download Kavex ZEL. Make sure that you\u2019re "
+                       "connected to the network and try again."),
             std::string::npos)
       << r.err;
   const Strings log = testsupport::logTexts(r.log);
@@ -157,7 +157,7 @@ TEST_F(Decision, NoInstallerForThisSystemShowsMessage8WithItsLinkInTheUsersLangu
   box_.setEnv("LANG", "de_DE.UTF-8");
   box_.setEnv("MOORSTEP_DOWNLOAD_HOST", "127.0.0.1:1");
   r = box_.run(exe_, {});
-  EXPECT_NE(r.err.find("Diese Anwendung benötigt eine Version von Kavex ZEL"), std::string::npos)
+  EXPECT_NE(r.err.find("Kavex ZEL konnte nicht heruntergeladen werden."), std::string::npos)
       << r.err;
 }
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,7 @@ class DownloaderTest : public ::testing::Test {
     served_.write("three.crl", pattern(700, '3'));
     downloader_.setProgressWindow(&window_);
     downloader_.setIdleTimeout(3s);
+    downloader_.setRetryPolicy({.attempts = 5, .firstWait = 10ms, .longestServerWait = 2s});
     for (const char* name : {INSTALLER_DOWNLOAD_NOTIFY_DONE, CRL_DOWNLOAD_NOTIFY_DONE, "Other"}) {
       platform::NotificationCenter::defaultCenter().addObserver(
           this, name, nullptr, [this](const platform::Notification& n) {
@@ -320,6 +322,7 @@ TEST_F(DownloaderTest, HostileSuggestedNamesStayInsideThePrivateFolder) {
 
 TEST_F(DownloaderTest, TheIdleTimeOutEndsAStallButNotASlowTransfer) {
   downloader_.setIdleTimeout(1000ms);
+  downloader_.setRetryPolicy({.attempts = 1});
   Done done = run({"/slow?bytes=50000&chunks=7&interval=250"}, "Other");
   EXPECT_TRUE(done.success) << "1.5 s in all, never a second without a byte";
   EXPECT_EQ(fs::file_size(done.files.at(0)), 50000u);
@@ -350,10 +353,13 @@ TEST_F(DownloaderTest, ARateLimitHoldsOnAverageOverSeveralSeconds) {
 TEST_F(DownloaderTest, TooFewBytesInAWindowTimeOutHoweverRegularlyTheyCome) {
   downloader_.setIdleTimeout(1000ms);
   downloader_.setRateWindow(1200ms);
+  downloader_.setRetryPolicy({.attempts = 1});
   Done done = run({"/slow?bytes=50000&chunks=7&interval=250"}, "Other");
   EXPECT_TRUE(done.success) << "a slow but steady transfer";
-  for (const char* drip : {"/drip?interval=300", "/drip-headers?interval=300",
-                           "/redirect-to?url=%2Fdrip%3Finterval%3D300"}) {
+  // Bytes count as they come off the wire: a drip that decodes to much more than it is fails.
+  for (const char* drip :
+       {"/drip?interval=300", "/drip-headers?interval=300",
+        "/redirect-to?url=%2Fdrip%3Finterval%3D300", "/drip?interval=300&gzip=1"}) {
     SCOPED_TRACE(drip);
     const auto started = std::chrono::steady_clock::now();
     done = run({drip}, "Other");
@@ -362,6 +368,131 @@ TEST_F(DownloaderTest, TooFewBytesInAWindowTimeOutHoweverRegularlyTheyCome) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file));
   }
+  // The window slides: bursts of the minimum a little more than a window apart fail.
+  downloader_.setIdleTimeout(5s);
+  downloader_.setRateWindow(3s);
+  const auto started = std::chrono::steady_clock::now();
+  done = run({"/slow?bytes=5120&chunks=5&interval=3250"}, "Other");
+  EXPECT_FALSE(done.success);
+  EXPECT_EQ(downloader_.lastError()->code, -1001);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 3250ms);
+}
+
+// A transfer survives what real networks do: it is tried again, carries on its file where the
+// server lets it, and starts the file over where it does not; the list sees one transfer.
+TEST_F(DownloaderTest, TransientFailuresAreRetriedAndTheFileCarriesOn) {
+  struct Case {
+    std::string query;
+    std::string retryLine;  // the one retry line, from "after: " on
+    std::string range;      // what the second request asked for, if anything
+  };
+  const std::string lost = "The network connection was lost.; resuming at ";
+  const std::vector<Case> cases = {
+      {"cut=40000", lost + "40000 bytes", "range bytes=40000- if-range \"v1\""},
+      {"cut=40000&validator=date", lost + "40000 bytes",
+       "range bytes=40000- if-range Sat, 01 Feb 2025 10:00:00 GMT"},
+      {"cut=40000&ranges=ignore", lost + "40000 bytes", "range bytes=40000- if-range \"v1\""},
+      {"cut=40000&validator=changing", lost + "40000 bytes", "range bytes=40000- if-range \"v0\""},
+      {"cut=1000&gzip=1", lost + "0 bytes", ""},
+      {"cut=40000&then=stall&stall=3000", "The request timed out.; resuming at 40000 bytes",
+       "range bytes=40000- if-range \"v1\""},
+      {"status=503", "bad server response; resuming at 0 bytes", ""},
+  };
+  downloader_.setIdleTimeout(500ms);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    const std::size_t logBefore = log().size();
+    const std::size_t servedBefore = served().size();
+    const std::string path = "/flaky/installer?" + c.query;
+    window_.progress_.clear();
+    const Done done = run({path}, "Other");
+    ASSERT_TRUE(done.success);
+    ASSERT_EQ(done.files.size(), 1u);
+    EXPECT_EQ(readFile(done.files[0]), readFile(served_.path() + "/installer"));
+    Strings lines = log();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(logBefore));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines.back(), "Download success");
+    // Without a response the first attempt decided no destination: then the retry comes first.
+    const bool answered = c.query != "status=503";
+    EXPECT_EQ(lines[answered ? 1 : 0], "Download retry 1 of 4 after: " + c.retryLine);
+    EXPECT_TRUE(lines[answered ? 0 : 1].starts_with("Download destination is ")) << lines[0];
+    Strings requests = served();
+    requests.erase(requests.begin(), requests.begin() + static_cast<long>(servedBefore));
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), path), 2);
+    if (!c.range.empty()) {
+      EXPECT_NE(std::find(requests.begin(), requests.end(), c.range), requests.end());
+    }
+    if (c.query == "cut=40000") {
+      // Up to the end of the list, which empties the bar.
+      EXPECT_TRUE(std::is_sorted(window_.progress_.begin(), window_.progress_.end() - 1))
+          << "the bar carries on where it was";
+    }
+  }
+}
+
+TEST_F(DownloaderTest, RetriesEndAfterFiveAttemptsAndOnlyPassingFailuresAreRetried) {
+  const auto started = std::chrono::steady_clock::now();
+  Done done = run({"/flaky/installer?cut=10000&times=all"}, "Other");
+  EXPECT_FALSE(done.success);
+  EXPECT_EQ(downloader_.lastError()->code, -1005);
+  for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file)) << "the partial file goes";
+  Strings retries;
+  for (const auto& line : log()) {
+    if (line.starts_with("Download retry ")) retries.push_back(line);
+  }
+  EXPECT_EQ(retries,
+            (Strings{"Download retry 1 of 4 after: The network connection was lost.; resuming at "
+                     "10000 bytes",
+                     "Download retry 2 of 4 after: The network connection was lost.; resuming at "
+                     "20000 bytes",
+                     "Download retry 3 of 4 after: The network connection was lost.; resuming at "
+                     "30000 bytes",
+                     "Download retry 4 of 4 after: The network connection was lost.; resuming at "
+                     "40000 bytes"}));
+  EXPECT_GE(std::chrono::steady_clock::now() - started, 150ms) << "waits of 10, 20, 40, 80 ms";
+  EXPECT_EQ(log().back(), "Download failure: The network connection was lost.");
+
+  // A server's Retry-After is waited for, however short the policy's own waits.
+  const auto asked = std::chrono::steady_clock::now();
+  done = run({"/flaky/installer?status=429&retry_after=1"}, "Other");
+  EXPECT_TRUE(done.success);
+  EXPECT_GE(std::chrono::steady_clock::now() - asked, 1s);
+
+  // A range that the server refuses (416) starts the file over.
+  done = run({"/flaky/installer?cut=40000&ranges=refuse"}, "Other");
+  ASSERT_TRUE(done.success);
+  EXPECT_EQ(readFile(done.files.at(0)), readFile(served_.path() + "/installer"));
+  EXPECT_EQ(log().end()[-2],
+            "Download retry 2 of 4 after: bad server response; resuming at 0 bytes");
+
+  // Missing files, other refusals and hosts never reached are not tried again.
+  for (const char* path : {"/flaky/installer?status=404&times=all",
+                           "/flaky/installer?status=403&times=all", "http://127.0.0.1:1/x"}) {
+    SCOPED_TRACE(path);
+    const std::size_t before = log().size();
+    done = run({path}, "Other");
+    EXPECT_FALSE(done.success);
+    EXPECT_EQ(log().size(), before + 1) << "the failure line only";
+  }
+  EXPECT_EQ(downloader_.lastError()->code, -1004);
+}
+
+// Time in which the process did not run is no stall: after a pause (here the loop held up, as
+// when the process is stopped) the data that waits in the socket is read.
+TEST_F(DownloaderTest, APauseOfTheProcessIsNotIdleTime) {
+  downloader_.setIdleTimeout(400ms);
+  downloader_.setRateWindow(400ms);
+  downloader_.setRetryPolicy({.attempts = 1});
+  g_timeout_add(
+      50,
+      [](gpointer) -> gboolean {
+        g_usleep(1500 * 1000);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+  const Done done = run({"/paced/installer?seconds=1"}, "Other");
+  EXPECT_TRUE(done.success);
 }
 
 // Each URL of a list has its limit; a file over it, declared or decoded, is refused before a

@@ -26,9 +26,27 @@ Routes (NAME is a file of the folder):
                                Content-Encoding gzip
   /endless                     a body without a length that never ends
   /declare?length=N            announces N bytes, then sends none
-  /drip?interval=MS            announces 100 bytes, then sends one every MS milliseconds
+  /drip?interval=MS[&gzip=1]   announces 100 bytes, then sends one every MS milliseconds; with
+                               gzip=1 a gzip-encoded MiB of zeros, its first 100 bytes at once,
+                               then each byte decoding to about a KiB
   /drip-headers?interval=MS    a status line, then one header line every MS milliseconds
   /paced/NAME?seconds=S        the file in ten pieces spread over S seconds
+  /flaky/NAME?...              the file with an ETag, honouring Range and If-Range, its first
+                               requests misbehaving. Each request with a Range logs a line
+                               "range R if-range V"; each logs "sent N" with its body bytes.
+                               cut=N         the body ends after N of its bytes ...
+                               then=reset|stall  ... by a reset, or by a stall of stall=MS
+                                             milliseconds (default 120 s) and a close;
+                               times=K       ... for the first K requests (default 1; "all"
+                                             for every request)
+                               status=CODE   the first `times` requests get that status instead,
+                                             with retry_after=S as Retry-After if given
+                               ranges=ignore Range is ignored: always the whole file
+                               ranges=refuse every Range is answered with 416
+                               validator=etag|date|changing  what the file's version shows:
+                                             an ETag, a Last-Modified date, an ETag that is
+                                             new on every request
+                               gzip=1        Content-Encoding gzip for clients that accept it
   /disposition/NAME?filename_hex=HEX  the same with the file name's bytes given in hex
   any other path                the file at that path under the folder, if there is one;
                                with a file PATH.stall beside it, only its headers, then a stall;
@@ -39,10 +57,13 @@ Routes (NAME is a file of the folder):
                                with a file PATH.pace holding MS, in 20 pieces MS milliseconds apart
 Requests with an absolute URI are served the same way, as by a proxy.
 """
+import fcntl
 import gzip
 import os
 import select
 import socket
+import struct
+import termios
 import sys
 import threading
 import time
@@ -53,6 +74,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 ROOT = os.path.abspath(sys.argv[1])
 LOG = sys.argv[2]
 LOG_LOCK = threading.Lock()
+REQUESTS_SEEN = {}
 STALL_SECONDS = 120
 
 
@@ -63,8 +85,11 @@ class Handler(BaseHTTPRequestHandler):
         pass
 
     def record(self, proxied):
+        self.note(("proxy " if proxied else "") + self.path)
+
+    def note(self, line):
         with LOG_LOCK, open(LOG, "a") as log:
-            log.write(("proxy " if proxied else "") + self.path + "\n")
+            log.write(line + "\n")
 
     def file_path(self, name):
         path = os.path.realpath(os.path.join(ROOT, urllib.parse.unquote(name)))
@@ -325,15 +350,23 @@ class Handler(BaseHTTPRequestHandler):
 
     def route_drip(self, rest, query):
         interval = int(query["interval"][0]) / 1000.0
+        body = b"d" * 100
         self.send_response(200)
-        self.send_header("Content-Length", "100")
+        if "gzip" in query:
+            body = gzip.compress(bytes(1 << 20))
+            self.send_header("Content-Encoding", "gzip")
+        self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.close_connection = True
+        # The gzip header and the first block's tables come at once, so that each byte after
+        # them decodes to something.
+        head = 100 if "gzip" in query else 0
         try:
-            for _ in range(100):
+            self.wfile.write(body[:head])
+            for byte in body[head:]:
                 self.wfile.flush()
                 time.sleep(interval)
-                self.wfile.write(b"d")
+                self.wfile.write(bytes([byte]))
         except OSError:
             pass
 
@@ -358,6 +391,94 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.send_paced(body, float(query["seconds"][0]) * 100, pieces=10)
+
+    def route_flaky(self, name, query):
+        path = self.with_file(name)
+        if path is None:
+            return
+        with LOG_LOCK:
+            number = REQUESTS_SEEN.get(self.path, 0)
+            REQUESTS_SEEN[self.path] = number + 1
+        option = lambda key, default=None: query.get(key, [default])[0]
+        cut = int(option("cut", "-1"))
+        times = option("times", "1")
+        misbehaves = times == "all" or number < int(times)
+        if option("status") and misbehaves:
+            headers = [("Retry-After", option("retry_after"))] if option("retry_after") else []
+            self.send_bytes(b"busy", int(option("status")), headers, length=4)
+            return
+        body = None
+        length = os.path.getsize(path)
+        validator = option("validator", "etag")
+        headers = [("Content-Type", "application/octet-stream"), ("Accept-Ranges", "bytes")]
+        version = '"v%d"' % number if validator == "changing" else '"v1"'
+        if validator == "date":
+            version = "Sat, 01 Feb 2025 10:00:00 GMT"
+            headers.append(("Last-Modified", version))
+        if option("gzip") and "gzip" in self.headers.get("Accept-Encoding", ""):
+            body = gzip.compress(open(path, "rb").read(), mtime=0)
+            length = len(body)
+            headers.append(("Content-Encoding", "gzip"))
+            version = version.replace('"v', '"gz')
+        if validator != "date":
+            headers.append(("ETag", version))
+        start, status = self.wanted_range(length, version, option("ranges") != "ignore")
+        if status == 416:
+            self.send_bytes(b"", 416, [("Content-Range", "bytes */%d" % length)], length=0)
+            return
+        if status == 206:
+            headers.append(("Content-Range", "bytes %d-%d/%d" % (start, length - 1, length)))
+        end = length
+        if misbehaves and 0 <= cut < end - start:
+            end = start + cut
+        self.send_response(status)
+        for key, value in headers:
+            self.send_header(key, value)
+        self.send_header("Content-Length", str(length - start))
+        self.end_headers()
+        self.wfile.flush()
+        sent = 0
+        try:
+            if body is not None:
+                self.connection.sendall(memoryview(body)[start:end])
+                sent = end - start
+            elif end > start:
+                with open(path, "rb") as f:
+                    sent = self.connection.sendfile(f, start, end - start)
+        except OSError:
+            pass
+        self.note("sent %d" % sent)
+        if end < length:
+            self.misbehave(option("then", "reset"), int(option("stall", STALL_SECONDS * 1000)))
+
+    def wanted_range(self, length, version, honoured):
+        asked = self.headers.get("Range")
+        if asked is None:
+            return 0, 200
+        self.note("range %s if-range %s" % (asked, self.headers.get("If-Range", "")))
+        if self.path.endswith("ranges=refuse"):
+            return 0, 416
+        if not honoured or not asked.startswith("bytes=") or not asked.endswith("-"):
+            return 0, 200
+        if self.headers.get("If-Range", version) != version:
+            return 0, 200
+        start = int(asked[len("bytes="):-1])
+        return (start, 206) if start < length else (start, 416)
+
+    def misbehave(self, how, stall_ms):
+        self.close_connection = True
+        if how == "stall":
+            time.sleep(stall_ms / 1000.0)
+            return
+        # What was sent reaches the client first; a reset would throw away what is queued.
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline:
+            queued = fcntl.ioctl(self.connection, termios.TIOCOUTQ, struct.pack("i", 0))
+            if struct.unpack("i", queued)[0] == 0:
+                break
+            time.sleep(0.005)
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.connection.close()
 
 
 class Server(ThreadingHTTPServer):

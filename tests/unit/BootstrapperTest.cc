@@ -207,6 +207,25 @@ TEST_F(BootstrapperRun, TheChainsFailuresEndWithTheirCodesAndMessages) {
   EXPECT_EQ(ui_.shown[3].text, message(6));
   EXPECT_EQ(ui_.shown[4].kind, "alert");
   EXPECT_EQ(ui_.shown[4].text, message(0));
+
+  // A list that the network ended asks the user to check the connection; any other failure
+  // keeps the message it had.
+  const std::vector<std::pair<int, int>> messageForError = {
+      {platform::kUrlErrorCannotFindHost, 5},        {platform::kUrlErrorCannotConnectToHost, 5},
+      {platform::kUrlErrorNetworkConnectionLost, 5}, {platform::kUrlErrorTimedOut, 5},
+      {platform::kUrlErrorDataLengthExceedsMaximum, 0}, {platform::kUrlErrorCannotWriteToFile, 0},
+  };
+  for (const auto& [code, id] : messageForError) {
+    SCOPED_TRACE(code);
+    downloader_.setLastError(platform::UrlError::make(code, "u"));
+    bootstrapper_->handleDownloaderDone(false, {});
+    EXPECT_EQ(exits_.back(), 11);
+    EXPECT_EQ(ui_.shown.back().kind, "alert");
+    EXPECT_EQ(ui_.shown.back().text, message(id));
+  }
+  downloader_.setLastError(platform::UrlError::make(platform::kUrlErrorTimedOut, "u"));
+  bootstrapper_->handleDownloaderDone(true, {"only-one"});
+  EXPECT_EQ(ui_.shown.back().text, message(0)) << "a list that did not fail is not the network";
 }
 
 TEST_F(BootstrapperRun, ExecutePermissionIsAddedAndNothingCleared) {

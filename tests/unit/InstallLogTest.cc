@@ -48,6 +48,7 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
   install::logDownloadSuccess();
   install::logDownloadFailure("could not start download");
   install::logDownloadCancel();
+  install::logDownloadRetry(2, 4, "The network connection was lost.", 52428800ULL);
   install::logNoPrivateDownloadFolder();
   install::logSigValid("Detached");
   install::logSigInvalid("Detached");
@@ -76,6 +77,8 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
       {LOG_NOTICE, "Download success"},
       {LOG_ERR, "Download failure: could not start download"},
       {LOG_NOTICE, "Download cancelled"},
+      {LOG_NOTICE,
+       "Download retry 2 of 4 after: The network connection was lost.; resuming at 52428800 bytes"},
       {LOG_ERR, "No private download folder could be made"},
       {LOG_NOTICE, "Detached signature verified"},
       {LOG_ERR, "Detached signature validation failed"},

@@ -1,0 +1,142 @@
+#include "RetryingDownload.h"
+
+#include <algorithm>
+
+#include "RunLoop.h"
+
+namespace platform {
+namespace {
+// Statuses of a server that is busy or restarting, and of a request it gave up on.
+bool isPassingStatus(long status) {
+  switch (status) {
+    case 408:
+    case 429:
+    case 500:
+    case 502:
+    case 503:
+    case 504:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+std::unique_ptr<RetryingDownload> RetryingDownload::start(const std::string& url,
+                                                          UrlDownloadDelegate& delegate,
+                                                          UrlDownload::Options options,
+                                                          Policy policy) {
+  options.keepPartialFile = true;
+  std::unique_ptr<RetryingDownload> download(new RetryingDownload(url, delegate, options, policy));
+  download->attempt_ = UrlDownload::start(url, *download, options);
+  if (!download->attempt_) return nullptr;
+  download->attemptsMade_ = 1;
+  return download;
+}
+
+RetryingDownload::RetryingDownload(std::string url, UrlDownloadDelegate& delegate,
+                                   UrlDownload::Options options, Policy policy)
+    : url_(std::move(url)), delegate_(delegate), options_(options), policy_(policy) {}
+
+RetryingDownload::~RetryingDownload() {
+  if (next_) next_->file.remove();
+}
+
+void RetryingDownload::cancel() {
+  wait_.reset();
+  if (next_) next_->file.remove();
+  next_.reset();
+  if (attempt_) attempt_->cancel();
+}
+
+bool RetryingDownload::shouldRetry(const UrlDownload& attempt, const UrlError& error) const {
+  if (attemptsMade_ >= policy_.attempts) return false;
+  switch (error.code) {
+    case kUrlErrorNetworkConnectionLost:
+    case kUrlErrorTimedOut:
+      return true;
+    case kUrlErrorCannotFindHost:
+    case kUrlErrorCannotConnectToHost:
+      return reachedServer_;
+    case kUrlErrorBadServerResponse:
+      // 416: the rest that was asked for is not there; the file starts over.
+      return isPassingStatus(attempt.statusCode()) || attempt.statusCode() == 416;
+    default:
+      return false;
+  }
+}
+
+std::chrono::milliseconds RetryingDownload::waitAfter(const UrlDownload& attempt) const {
+  if (attempt.statusCode() == 416) return std::chrono::milliseconds(0);
+  if (const auto asked = attempt.retryAfter()) {
+    return std::min<std::chrono::milliseconds>(*asked, policy_.longestServerWait);
+  }
+  return policy_.firstWait * (1 << std::min(attemptsMade_ - 1, 16));
+}
+
+void RetryingDownload::didFailWithError(UrlDownload& download, const UrlError& error) {
+  reachedServer_ = reachedServer_ || download.statusCode() != 0;
+  std::optional<UrlDownload::Continuation> partial = download.takePartial();
+  if (!shouldRetry(download, error)) {
+    if (partial) partial->file.remove();
+    // The owner may end this object in its report: nothing here is touched after it.
+    delegate_.didFailWithError(download, error);
+    return;
+  }
+  next_ = std::move(partial);
+  lastError_ = error;
+  delegate_.willRetry(download, attemptsMade_, policy_.attempts - 1, error,
+                      next_ ? next_->offset : 0);
+  GMainContext* context = RunLoop::main().context();
+  GSource* source = g_timeout_source_new(static_cast<guint>(waitAfter(download).count()));
+  g_source_set_callback(source, &RetryingDownload::onWaitOver, this, nullptr);
+  wait_ = SourceId(context, g_source_attach(source, context));
+  g_source_unref(source);
+}
+
+gboolean RetryingDownload::onWaitOver(gpointer self) {
+  auto* download = static_cast<RetryingDownload*>(self);
+  download->wait_.release();
+  // The failed attempt stays until the next one runs: a failure to start is reported with it.
+  std::unique_ptr<UrlDownload> failed = std::move(download->attempt_);
+  download->attempt_ =
+      UrlDownload::start(download->url_, *download, download->options_, std::move(download->next_));
+  download->next_.reset();
+  if (download->attempt_) {
+    ++download->attemptsMade_;
+    return G_SOURCE_REMOVE;
+  }
+  const UrlError error = *download->lastError_;
+  download->delegate_.didFailWithError(*failed, error);
+  return G_SOURCE_REMOVE;
+}
+
+void RetryingDownload::willSendRequest(UrlDownload& download, const std::string& newUrl) {
+  delegate_.willSendRequest(download, newUrl);
+}
+
+void RetryingDownload::didReceiveResponse(UrlDownload& download, const UrlResponse& response) {
+  delegate_.didReceiveResponse(download, response);
+}
+
+bool RetryingDownload::shouldDecodeSourceDataOfMIMEType(UrlDownload& download,
+                                                        const std::string& mimeType) {
+  return delegate_.shouldDecodeSourceDataOfMIMEType(download, mimeType);
+}
+
+void RetryingDownload::decideDestinationWithSuggestedFilename(UrlDownload& download,
+                                                              const std::string& filename) {
+  delegate_.decideDestinationWithSuggestedFilename(download, filename);
+}
+
+void RetryingDownload::didCreateDestination(UrlDownload& download, const std::string& path) {
+  delegate_.didCreateDestination(download, path);
+}
+
+void RetryingDownload::didReceiveDataOfLength(UrlDownload& download, std::uint64_t length) {
+  delegate_.didReceiveDataOfLength(download, length);
+}
+
+void RetryingDownload::didFinish(UrlDownload& download) { delegate_.didFinish(download); }
+
+}  // namespace platform
