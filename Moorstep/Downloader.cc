@@ -32,6 +32,7 @@ void Downloader::setUrlStrings(std::vector<std::string> urlStrings) {
   currentUrlIndex_ = 0;
   resultPaths_.clear();
   stopped_ = false;
+  lastError_.reset();
 }
 
 void Downloader::setRuntimeArgs(const std::optional<std::vector<std::string>>& args) {

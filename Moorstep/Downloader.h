@@ -25,8 +25,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   Downloader(const Downloader&) = delete;
   Downloader& operator=(const Downloader&) = delete;
 
-  // A new list; its limits are gone until setMaxBytes gives new ones, and file:// addresses are
-  // refused until allowFiles.
+  // A new list, with no error yet; its limits are gone until setMaxBytes gives new ones, and
+  // file:// addresses are refused until allowFiles.
   void setUrlStrings(std::vector<std::string> urlStrings);
   // The list's file:// addresses are copied from the disk: an administrator's folder, never an
   // address that a server or a certificate names.

@@ -226,6 +226,11 @@ TEST_F(BootstrapperRun, TheChainsFailuresEndWithTheirCodesAndMessages) {
   downloader_.setLastError(platform::UrlError::make(platform::kUrlErrorTimedOut, "u"));
   bootstrapper_->handleDownloaderDone(true, {"only-one"});
   EXPECT_EQ(ui_.shown.back().text, message(0)) << "a list that did not fail is not the network";
+  // A source that the network failed is not why a later list, cancelled, ended.
+  downloader_.setLastError(platform::UrlError::make(platform::kUrlErrorTimedOut, "u"));
+  downloader_.setUrlStrings({"http://mirror.invalid/installer"});
+  bootstrapper_->handleDownloaderDone(false, {});
+  EXPECT_EQ(ui_.shown.back().text, message(0));
 }
 
 TEST_F(BootstrapperRun, ExecutePermissionIsAddedAndNothingCleared) {
