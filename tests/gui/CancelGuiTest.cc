@@ -24,7 +24,7 @@ class CancelGui : public ::testing::Test {
     box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
     box.dir().write("www" + installer + ".stall", "");
     box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
-    box.setEnv("DISPLAY", xvfb.display());
+    box.useDesktop(xvfb);
   }
 
   testsupport::Xvfb xvfb;

@@ -37,7 +37,7 @@ TEST(ErrorDialogGui, Message8ShowsItsLinkAndOkEndsTheRunWith11) {
   const std::string exe = box.makeBundle();
   testsupport::HttpServer server(box.dir().make("www"));
   box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
-  box.setEnv("DISPLAY", xvfb.display());
+  box.useDesktop(xvfb);
   auto run = std::async(std::launch::async, [&] { return box.run(exe, {}); });
 
   const auto window = xvfb.waitForWindow("Install Sample", 20);

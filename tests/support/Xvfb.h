@@ -1,21 +1,23 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <optional>
 #include <string>
 
+#include "AnnouncingProcess.h"
+#include "SessionBus.h"
+
 namespace testsupport {
 
-// A virtual X display of the test's own; DISPLAY points at it while the object lives.
+// A virtual X display of the test's own, with a session bus of its own; DISPLAY and
+// DBUS_SESSION_BUS_ADDRESS point at them while the object lives.
 class Xvfb {
  public:
   Xvfb();
-  ~Xvfb();
   Xvfb(const Xvfb&) = delete;
   Xvfb& operator=(const Xvfb&) = delete;
 
   const std::string& display() const { return display_; }
+  const std::string& busAddress() const { return bus_.address(); }
   // Saves the whole screen as a PNG file; true on success.
   bool screenshot(const std::string& pngPath) const;
   // A real pointer click at screen coordinates (through the XTEST extension).
@@ -27,10 +29,10 @@ class Xvfb {
   std::optional<Geometry> waitForWindow(const std::string& title, int timeoutSeconds) const;
 
  private:
-  pid_t pid_ = -1;
+  SessionBus bus_;
+  AnnouncingProcess server_;
   std::string display_;
-  std::string previous_;
-  bool hadPrevious_ = false;
+  ScopedEnv env_;
 };
 
 }  // namespace testsupport
