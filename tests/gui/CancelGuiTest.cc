@@ -58,6 +58,24 @@ TEST_F(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
   EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
 }
 
+// Without a pointer: a screen reader finds the bar named by the window's text, with its value;
+// Escape is Cancel, and the alert that follows ends the run on Enter.
+TEST_F(CancelGui, EscapeIsTheWindowsCancelAndTheBarIsNamedByTheText) {
+  auto run = std::async(std::launch::async, [&] { return box.run(exe, {}); });
+
+  ASSERT_TRUE(xvfb.waitForWindow("Installing Sample", 20)) << "no progress window";
+  const std::string tree = xvfb.accessibles("Install Sample");
+  EXPECT_NE(tree.find("progress bar\tPlease wait.\t0.0\n"), std::string::npos) << tree;
+  ASSERT_TRUE(xvfb.keys("Installing Sample", {"Escape"}));
+  ASSERT_TRUE(xvfb.waitForWindow("Install Sample", 20)) << "no alert after the Cancel";
+  ASSERT_TRUE(xvfb.keys("Install Sample", {"Return"}));
+  ASSERT_EQ(run.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  const testsupport::RunResult result = run.get();
+  EXPECT_EQ(result.exitCode, 11);
+  const std::vector<std::string> log = testsupport::logTexts(result.log);
+  EXPECT_NE(std::find(log.begin(), log.end(), "Download cancelled"), log.end());
+}
+
 // The same run with signals instead of clicks: Ctrl-C (SIGINT) while the window offers Cancel is
 // that Cancel, and SIGTERM while the alert waits ends the run at once, with no further message.
 TEST_F(CancelGui, CtrlCIsTheWindowsCancelAndTermEndsTheWaitingAlert) {

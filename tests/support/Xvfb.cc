@@ -71,4 +71,18 @@ bool Xvfb::click(int x, int y) const {
       {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
 }
 
+bool Xvfb::keys(const std::string& title, const std::vector<std::string>& names) const {
+  const std::string ids =
+      output({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
+  if (ids.empty()) return false;
+  std::vector<std::string> argv = {
+      "xdotool", "windowfocus", "--sync", ids.substr(0, ids.find('\n')), "key", "--delay", "100"};
+  argv.insert(argv.end(), names.begin(), names.end());
+  return runQuietly(argv);
+}
+
+std::string Xvfb::accessibles(const std::string& application) const {
+  return output({MOORSTEP_PYTHON3, MOORSTEP_ACCESSIBLES, application});
+}
+
 }  // namespace testsupport

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "AnnouncingProcess.h"
 #include "SessionBus.h"
@@ -22,6 +23,12 @@ class Xvfb {
   bool screenshot(const std::string& pngPath) const;
   // A real pointer click at screen coordinates (through the XTEST extension).
   bool click(int x, int y) const;
+  // Real key presses (xdotool names: "Escape", "Tab", "Return") into the visible window with
+  // that title, which first gets the input focus.
+  bool keys(const std::string& title, const std::vector<std::string>& names) const;
+  // What a screen reader sees of that application through the session bus: one line per
+  // accessible, "role<TAB>name<TAB>value".
+  std::string accessibles(const std::string& application) const;
   struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
   };

@@ -12,6 +12,7 @@ GtkProgressWindow::GtkProgressWindow()
       cancelButton_(GTK_BUTTON(gtk_builder_get_object(builder_, "cancelButton"))) {
   g_signal_connect(cancelButton_, "clicked", G_CALLBACK(&GtkProgressWindow::onCancelClicked), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkProgressWindow::onDelete), this);
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(&GtkProgressWindow::onKeyPress), this);
 }
 
 GtkProgressWindow::~GtkProgressWindow() {
@@ -23,8 +24,10 @@ void GtkProgressWindow::setTitle(const std::string& title) {
   gtk_window_set_title(window_, title.c_str());
 }
 
+// A screen reader names the bar by the text above it; its value it reads from the bar itself.
 void GtkProgressWindow::setText(const std::string& text) {
   gtk_label_set_text(text_, text.c_str());
+  atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(bar_)), text.c_str());
 }
 
 void GtkProgressWindow::setCancelTitle(const std::string& title) {
@@ -48,12 +51,20 @@ void GtkProgressWindow::onCancelClicked(GtkButton*, gpointer self) {
   if (window->cancel_) window->cancel_();
 }
 
-// Closing the window from its title bar means the same as Cancel; the window itself stays.
+void GtkProgressWindow::cancelIfEnabled() {
+  if (gtk_widget_get_sensitive(GTK_WIDGET(cancelButton_)) && cancel_) cancel_();
+}
+
+// Closing the window from its title bar, or Escape, means the same as Cancel; the window itself
+// stays.
 gboolean GtkProgressWindow::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
-  auto* window = static_cast<GtkProgressWindow*>(self);
-  if (gtk_widget_get_sensitive(GTK_WIDGET(window->cancelButton_)) && window->cancel_) {
-    window->cancel_();
-  }
+  static_cast<GtkProgressWindow*>(self)->cancelIfEnabled();
+  return TRUE;
+}
+
+gboolean GtkProgressWindow::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+  if (event->keyval != GDK_KEY_Escape) return FALSE;
+  static_cast<GtkProgressWindow*>(self)->cancelIfEnabled();
   return TRUE;
 }
 

@@ -31,6 +31,8 @@ class GtkProgressWindow : public ProgressWindow {
  private:
   static void onCancelClicked(GtkButton* button, gpointer self);
   static gboolean onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
+  static gboolean onKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self);
+  void cancelIfEnabled();
 
   GtkBuilder* builder_;
   GtkWindow* window_;
