@@ -9,6 +9,7 @@ GtkProgressWindow::GtkProgressWindow()
       window_(GTK_WINDOW(gtk_builder_get_object(builder_, "progressWindow"))),
       text_(GTK_LABEL(gtk_builder_get_object(builder_, "text"))),
       bar_(GTK_PROGRESS_BAR(gtk_builder_get_object(builder_, "progressBar"))),
+      detailLabel_(GTK_LABEL(gtk_builder_get_object(builder_, "detail"))),
       cancelButton_(GTK_BUTTON(gtk_builder_get_object(builder_, "cancelButton"))) {
   g_signal_connect(cancelButton_, "clicked", G_CALLBACK(&GtkProgressWindow::onCancelClicked), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkProgressWindow::onDelete), this);
@@ -40,6 +41,12 @@ void GtkProgressWindow::setCancelEnabled(bool enabled) {
 
 void GtkProgressWindow::setProgress(double percent) {
   gtk_progress_bar_set_fraction(bar_, std::clamp(percent, 0.0, 100.0) / 100.0);
+}
+
+void GtkProgressWindow::setTransferred(std::int64_t received, std::int64_t expected) {
+  if (detail_.update(received, expected, TransferDetail::Clock::now())) {
+    gtk_label_set_text(detailLabel_, detail_.text().c_str());
+  }
 }
 
 void GtkProgressWindow::makeKeyAndOrderFront() { gtk_window_present(window_); }
