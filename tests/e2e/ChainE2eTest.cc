@@ -340,6 +340,9 @@ TEST_F(Chain, StartedThroughTheLauncherLinkBesideTheBundleItInstallsEndToEnd) {
   serveSigned("good");
   const std::string launcher = box_.root() + "/Install Sample";
   EXPECT_EQ(fs::read_symlink(launcher), "Install Sample.app/Contents/MacOS/Install Sample");
+  const RunResult validated = box_.run("/usr/bin/desktop-file-validate", {launcher + ".desktop"});
+  EXPECT_EQ(validated.exitCode, 0) << validated.out << validated.err;
+  EXPECT_EQ(validated.out + validated.err, "") << "not even a hint";
   RunResult r = box_.run(launcher, {}, "../Install Sample");
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(contains(

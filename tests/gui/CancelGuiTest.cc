@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BackgroundRun.h"
@@ -74,6 +75,22 @@ TEST_F(CancelGui, EscapeIsTheWindowsCancelAndTheBarIsNamedByTheText) {
   EXPECT_EQ(result.exitCode, 11);
   const std::vector<std::string> log = testsupport::logTexts(result.log);
   EXPECT_NE(std::find(log.begin(), log.end(), "Download cancelled"), log.end());
+}
+
+// Opened as a desktop opens it, through the entry beside the bundle.
+TEST_F(CancelGui, TheDesktopEntryStartsTheInstaller) {
+  // In the background: the program that gio starts keeps gio's output open.
+  std::unique_ptr<testsupport::BackgroundRun> gio =
+      box.start("/usr/bin/gio", {"launch", box.root() + "/Install Sample.desktop"}, {});
+  ASSERT_TRUE(xvfb.waitForWindow("Installing Sample", 20)) << "no progress window";
+  ASSERT_TRUE(xvfb.keys("Installing Sample", {"Escape"}));
+  ASSERT_TRUE(xvfb.waitForWindow("Install Sample", 20)) << "no alert after the Cancel";
+  ASSERT_TRUE(xvfb.keys("Install Sample", {"Return"}));
+  for (int tries = 0; tries < 200 && !std::filesystem::is_empty(box.tmpDir()); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir())) << "the run ended and cleaned up";
+  EXPECT_EQ(gio->finish().exitCode, 0);
 }
 
 // The same run with signals instead of clicks: Ctrl-C (SIGINT) while the window offers Cancel is
