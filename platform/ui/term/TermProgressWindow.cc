@@ -7,40 +7,36 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace platform::ui {
 namespace {
 constexpr int kBarWidth = 30;
 constexpr int kNarrowestBar = 10;
 
-// Columns that UTF-8 text takes on a terminal: wide (East Asian) characters take two.
-int displayWidth(const std::string& text) {
-  if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
-    return static_cast<int>(text.size());
-  }
-  int width = 0;
-  for (const char* p = text.c_str(); *p; p = g_utf8_next_char(p)) {
-    const gunichar c = g_utf8_get_char(p);
-    width += g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1;
-  }
-  return width;
-}
+int charWidth(gunichar c) { return g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1; }
 
-std::string cutToWidth(const std::string& text, int columns) {
+// The longest start of text that takes at most columns on a terminal, and the columns it takes:
+// wide (East Asian) characters take two. Text that is not UTF-8 counts a column a byte.
+std::pair<std::string, int> fitWidth(const std::string& text, int columns) {
   if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
-    return text.substr(0, static_cast<std::size_t>(std::max(columns, 0)));
+    const int width = std::min(static_cast<int>(text.size()), std::max(columns, 0));
+    return {text.substr(0, static_cast<std::size_t>(width)), width};
   }
   int width = 0;
   const char* p = text.c_str();
   for (; *p; p = g_utf8_next_char(p)) {
-    const gunichar c = g_utf8_get_char(p);
-    width += g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1;
-    if (width > columns) break;
+    const int next = width + charWidth(g_utf8_get_char(p));
+    if (next > columns) break;
+    width = next;
   }
-  return text.substr(0, static_cast<std::size_t>(p - text.c_str()));
+  return {text.substr(0, static_cast<std::size_t>(p - text.c_str())), width};
 }
+
+int displayWidth(const std::string& text) { return fitWidth(text, INT_MAX).second; }
 
 std::string compose(const std::string& title, const std::string& text, double shown, int barWidth,
                     const std::string& detail) {
@@ -78,7 +74,7 @@ std::string TermProgressWindow::renderLine(const std::string& title, const std::
     if (bar >= kNarrowestBar) return compose(choice.title, choice.text, shown, bar, choice.detail);
   }
   const int rest = displayWidth(compose("", "", shown, 0, ""));
-  return cutToWidth(compose("", "", shown, std::clamp(room - rest, 0, kBarWidth), ""), room);
+  return fitWidth(compose("", "", shown, std::clamp(room - rest, 0, kBarWidth), ""), room).first;
 }
 
 void TermProgressWindow::setText(const std::string& text) {
