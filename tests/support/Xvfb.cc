@@ -81,7 +81,8 @@ bool Xvfb::keys(const std::string& title, const std::vector<std::string>& names)
   return runQuietly(argv);
 }
 
-std::string Xvfb::accessibles(const std::string& application) const {
+std::optional<std::string> Xvfb::accessibles(const std::string& application) const {
+  if (!runQuietly({MOORSTEP_PYTHON3, "-c", "import pyatspi"})) return std::nullopt;
   return output({MOORSTEP_PYTHON3, MOORSTEP_ACCESSIBLES, application});
 }
 

@@ -27,8 +27,9 @@ class Xvfb {
   // that title, which first gets the input focus.
   bool keys(const std::string& title, const std::vector<std::string>& names) const;
   // What a screen reader sees of that application through the session bus: one line per
-  // accessible, "role<TAB>name<TAB>value".
-  std::string accessibles(const std::string& application) const;
+  // accessible, "role<TAB>name<TAB>value"; nothing on a machine without the accessibility
+  // stack.
+  std::optional<std::string> accessibles(const std::string& application) const;
   struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
   };
