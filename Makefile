@@ -26,7 +26,8 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --timeout 600
 
-demo: build
+demo: configure
+	cmake --build $(BUILD_DIR) --target demo_programs
 	scripts/demo $(BUILD_DIR)
 
 bench: build

@@ -153,6 +153,7 @@ void Downloader::doingDownload(bool active) {
 
 void Downloader::resetProgress() {
   bytesReceived_ = 0;
+  if (progressWindow_) progressWindow_->setTransferred(0, expectedBytes_);
   setValueForCurrentProgressPercent(0.0);
 }
 
@@ -201,6 +202,7 @@ void Downloader::didCreateDestination(platform::UrlDownload&, const std::string&
 
 void Downloader::didReceiveDataOfLength(platform::UrlDownload&, std::uint64_t length) {
   bytesReceived_ += static_cast<std::int64_t>(length);
+  if (progressWindow_) progressWindow_->setTransferred(bytesReceived_, expectedBytes_);
   if (expectedBytes_ <= 0) return;
   if (bytesReceived_ <= kProgressThresholdBytes) return;
   setValueForCurrentProgressPercent(static_cast<double>(bytesReceived_) /

@@ -6,8 +6,8 @@
 
 namespace platform::ui {
 
-// Text in pieces: plain, or a link to an address (shown blue and underlined, and followed when
-// clicked).
+// Text in pieces: plain, or a link to an address (shown in the link colour and underlined, and
+// followed when clicked or activated from the keyboard).
 struct TextRun {
   std::string text;
   std::optional<std::string> link;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,9 @@ class ProgressWindow {
   virtual void setCancelEnabled(bool enabled) = 0;
   // Percent of 0 to 100; more than 100 shows a full bar.
   virtual void setProgress(double percent) = 0;
+  // Bytes received of the current transfer and its declared length (not above 0 when unknown),
+  // for the detail under the bar; 0 received begins a transfer.
+  virtual void setTransferred(std::int64_t received, std::int64_t expected) = 0;
   virtual void makeKeyAndOrderFront() = 0;
   virtual void close() = 0;
 };

@@ -80,6 +80,12 @@ void LazyProgressWindow::setProgress(double percent) {
   if (window_) window_->setProgress(percent);
 }
 
+void LazyProgressWindow::setTransferred(std::int64_t received, std::int64_t expected) {
+  received_ = received;
+  expected_ = expected;
+  if (window_) window_->setTransferred(received, expected);
+}
+
 void LazyProgressWindow::makeKeyAndOrderFront() {
   if (!window_) {
     window_ = defaultUserInterface().makeProgressWindow();
@@ -89,6 +95,7 @@ void LazyProgressWindow::makeKeyAndOrderFront() {
     window_->setCancelAction(cancelAction_);
     window_->setCancelEnabled(cancelEnabled_);
     window_->setProgress(progress_);
+    window_->setTransferred(received_, expected_);
   }
   window_->makeKeyAndOrderFront();
 }

@@ -33,6 +33,7 @@ class LazyProgressWindow : public ProgressWindow {
   void setCancelAction(std::function<void()> action) override;
   void setCancelEnabled(bool enabled) override;
   void setProgress(double percent) override;
+  void setTransferred(std::int64_t received, std::int64_t expected) override;
   void makeKeyAndOrderFront() override;
   void close() override;
 
@@ -42,6 +43,7 @@ class LazyProgressWindow : public ProgressWindow {
   std::function<void()> cancelAction_;
   bool cancelEnabled_ = false;
   double progress_ = 0.0;
+  std::int64_t received_ = 0, expected_ = 0;
 };
 
 }  // namespace platform::ui

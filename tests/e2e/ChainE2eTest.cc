@@ -238,10 +238,9 @@ TEST_F(Chain, TwoCertificatesNamingOneListFetchItOnceAndNoAddressMeansNoDownload
 
   // A chain whose certificates name no list at all.
   testsupport::TempDir plain;
-  for (const char* file : {"root.pem", "root.key", "root.der"}) {
-    fs::copy_file(std::string(MOORSTEP_DEV_PKI) + "/" + file, plain.path() + "/" + file);
-  }
-  ASSERT_EQ(platform::Task::launchAndWait(MOORSTEP_MAKE_DEV_PKI, {plain.path()}), 0);
+  ASSERT_EQ(platform::Task::launchAndWait(MOORSTEP_MAKE_DEV_PKI,
+                                          {plain.path(), "--root", MOORSTEP_DEV_PKI}),
+            0);
   serveSigned("signer", plain.path());
   const std::size_t before = server_.requests().size();
   r = box_.run(exe_, {});
@@ -340,11 +339,49 @@ TEST_F(Chain, StartedThroughTheLauncherLinkBesideTheBundleItInstallsEndToEnd) {
   serveSigned("good");
   const std::string launcher = box_.root() + "/Install Sample";
   EXPECT_EQ(fs::read_symlink(launcher), "Install Sample.app/Contents/MacOS/Install Sample");
+  const RunResult validated = box_.run("/usr/bin/desktop-file-validate", {launcher + ".desktop"});
+  EXPECT_EQ(validated.exitCode, 0) << validated.out << validated.err;
+  EXPECT_EQ(validated.out + validated.err, "") << "not even a hint";
   RunResult r = box_.run(launcher, {}, "../Install Sample");
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(contains(
       testsupport::logTexts(r.log),
       "Launching subprocess with commandline \"ZEL Runtime Installer\" -x1 " + appPath() + " "));
+  EXPECT_TRUE(fs::exists(box_.userDataDir() + "/Kavex ZEL Applications/Sample/app.txt"));
+}
+
+// The README's commands for the publisher, run as they stand in a fresh folder beside the
+// source's tools, the build, an installer and an application: the signed installer that they
+// make installs with the bundle that they make.
+TEST_F(Chain, ThePublishersCommandsInTheReadmeMakeAnInstallerThatInstalls) {
+  std::ifstream readme(MOORSTEP_README);
+  std::string script, line;
+  bool publisher = false, block = false;
+  while (std::getline(readme, line)) {
+    if (line.rfind("## ", 0) == 0) publisher = line == "## For the publisher";
+    if (publisher && line.rfind("```", 0) == 0) {
+      block = !block && line == "```sh";
+    } else if (publisher && block) {
+      script += line + "\n";
+    }
+  }
+  ASSERT_NE(script.find("tools/make-dev-pki"), std::string::npos) << script;
+  const std::string folder = box_.dir().make("publisher");
+  fs::create_directory_symlink(MOORSTEP_SOURCE_DIR "/tools", folder + "/tools");
+  fs::create_directory_symlink(MOORSTEP_BUILD_DIR, folder + "/build");
+  fs::copy_file(MOORSTEP_SAMPLE_RUNTIME_INSTALLER, folder + "/installer");
+  box_.dir().write("publisher/path/to/Sample/app.txt", "a packaged application\n");
+  RunResult made = box_.run("/bin/bash", {"-euo", "pipefail", "-c", "cd ../publisher\n" + script});
+  ASSERT_EQ(made.exitCode, 0) << script << made.err;
+
+  fs::copy_file(folder + "/installer", www_ + installerPath_, fs::copy_options::overwrite_existing);
+  fs::copy_file(folder + "/installer.p7", www_ + signaturePath_);
+  serveCrl("intermediate.crl", folder + "/pki/crl/intermediate.crl");
+  serveCrl("root.crl", folder + "/pki/crl/root.crl");
+  RunResult r = box_.run(folder + "/dist/Install Sample", {});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(contains(testsupport::logTexts(r.log), "Detached signature verified"));
+  EXPECT_EQ(served("proxy /root.crl"), 1) << "the lists are where the certificates say";
   EXPECT_TRUE(fs::exists(box_.userDataDir() + "/Kavex ZEL Applications/Sample/app.txt"));
 }
 

@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BackgroundRun.h"
@@ -24,7 +25,7 @@ class CancelGui : public ::testing::Test {
     box.dir().write("www" + installer, "#!/bin/sh\nexit 0\n");
     box.dir().write("www" + installer + ".stall", "");
     box.setEnv("MOORSTEP_DOWNLOAD_HOST", server.host());
-    box.setEnv("DISPLAY", xvfb.display());
+    box.useDesktop(xvfb);
   }
 
   testsupport::Xvfb xvfb;
@@ -56,6 +57,41 @@ TEST_F(CancelGui, TheCancelButtonEndsTheRunWith11AndLeavesNoFile) {
   for (const auto& record : result.log) cancelled |= record.text == "Download cancelled";
   EXPECT_TRUE(cancelled);
   EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
+}
+
+// Without a pointer: a screen reader finds the bar named by the window's text, with its value;
+// Escape is Cancel, and the alert that follows ends the run on Enter.
+TEST_F(CancelGui, EscapeIsTheWindowsCancelAndTheBarIsNamedByTheText) {
+  auto run = std::async(std::launch::async, [&] { return box.run(exe, {}); });
+
+  ASSERT_TRUE(xvfb.waitForWindow("Installing Sample", 20)) << "no progress window";
+  if (const auto tree = xvfb.accessibles("Install Sample")) {
+    EXPECT_NE(tree->find("progress bar\tPlease wait.\t0.0\n"), std::string::npos) << *tree;
+  }
+  ASSERT_TRUE(xvfb.keys("Installing Sample", {"Escape"}));
+  ASSERT_TRUE(xvfb.waitForWindow("Install Sample", 20)) << "no alert after the Cancel";
+  ASSERT_TRUE(xvfb.keys("Install Sample", {"Return"}));
+  ASSERT_EQ(run.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  const testsupport::RunResult result = run.get();
+  EXPECT_EQ(result.exitCode, 11);
+  const std::vector<std::string> log = testsupport::logTexts(result.log);
+  EXPECT_NE(std::find(log.begin(), log.end(), "Download cancelled"), log.end());
+}
+
+// Opened as a desktop opens it, through the entry beside the bundle.
+TEST_F(CancelGui, TheDesktopEntryStartsTheInstaller) {
+  // In the background: the program that gio starts keeps gio's output open.
+  std::unique_ptr<testsupport::BackgroundRun> gio =
+      box.start("/usr/bin/gio", {"launch", box.root() + "/Install Sample.desktop"}, {});
+  ASSERT_TRUE(xvfb.waitForWindow("Installing Sample", 20)) << "no progress window";
+  ASSERT_TRUE(xvfb.keys("Installing Sample", {"Escape"}));
+  ASSERT_TRUE(xvfb.waitForWindow("Install Sample", 20)) << "no alert after the Cancel";
+  ASSERT_TRUE(xvfb.keys("Install Sample", {"Return"}));
+  for (int tries = 0; tries < 200 && !std::filesystem::is_empty(box.tmpDir()); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir())) << "the run ended and cleaned up";
+  EXPECT_EQ(gio->finish().exitCode, 0);
 }
 
 // The same run with signals instead of clicks: Ctrl-C (SIGINT) while the window offers Cancel is

@@ -16,7 +16,7 @@ namespace {
 TEST(DemoGui, TheDemoShowsTheProgressWindowAndAFailureMessage) {
   testsupport::Xvfb xvfb;
   testsupport::E2eSandbox box;
-  box.setEnv("DISPLAY", xvfb.display());
+  box.useDesktop(xvfb);
   // Bounded, so that a failed check cannot leave the demo waiting on its dialog for ever.
   auto demo = std::async(std::launch::async, [&] {
     return box.run("/usr/bin/timeout", {"240", MOORSTEP_DEMO, MOORSTEP_BUILD_DIR});

@@ -78,6 +78,9 @@ TEST(ProgressWindowGui, ShowsTheProgressAndARealClickOnCancelEndsTheList) {
   gdk_window_get_origin(gtk_widget_get_window(button), &originX, &originY);
   EXPECT_GT(coloursIn(shot, originX, originY - 40, 380, 140), 8u) << "the window is drawn";
   EXPECT_TRUE(gtk_widget_get_sensitive(button));
+  EXPECT_NE(std::string(gtk_label_get_text(window.detailLabel())).find(" / 400.0 kB"),
+            std::string::npos)
+      << gtk_label_get_text(window.detailLabel());
 
   ASSERT_TRUE(xvfb.click(originX + area.x + area.width / 2, originY + area.y + area.height / 2));
   ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return done; }, 10s));

@@ -610,6 +610,8 @@ TEST_F(DownloaderTest, ProgressArithmetic) {
   respond(32768);
   downloader_.didReceiveDataOfLength(*transfer, 16384);
   EXPECT_EQ(downloader_.currentProgressPercent(), 0.0) << "nothing shown up to 16 KiB";
+  using Counts = std::pair<std::int64_t, std::int64_t>;
+  EXPECT_EQ(window_.transferred_.back(), Counts(16384, 32768)) << "the detail counts every byte";
   downloader_.didReceiveDataOfLength(*transfer, 1);
   EXPECT_NEAR(downloader_.currentProgressPercent(), 50.003, 0.001);
   EXPECT_NEAR(window_.progress_.back(), 50.003, 0.001) << "the bar observes the property";
@@ -620,6 +622,7 @@ TEST_F(DownloaderTest, ProgressArithmetic) {
   respond(-1);
   downloader_.didReceiveDataOfLength(*transfer, 1 << 20);
   EXPECT_EQ(downloader_.currentProgressPercent(), 0.0) << "unknown length: the bar stays at 0";
+  EXPECT_EQ(window_.transferred_.back(), Counts(1 << 20, -1)) << "and the detail shows the bytes";
   EXPECT_EQ(downloader_.bytesReceived(), 1 << 20);
 }
 

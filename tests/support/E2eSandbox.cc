@@ -9,6 +9,7 @@
 #include "BackgroundRun.h"
 #include "HttpServer.h"
 #include "ScopedEnv.h"
+#include "Xvfb.h"
 #include "libinstall/LibInstall.h"
 #include "platform/Task.h"
 
@@ -108,6 +109,11 @@ int E2eSandbox::signInstaller(const std::string& installer, const std::string& s
 
 void E2eSandbox::setEnv(const std::string& name, std::optional<std::string> value) {
   env_[name] = std::move(value);
+}
+
+void E2eSandbox::useDesktop(const Xvfb& xvfb) {
+  setEnv("DISPLAY", xvfb.display());
+  setEnv("DBUS_SESSION_BUS_ADDRESS", xvfb.busAddress());
 }
 
 std::vector<std::string> E2eSandbox::environment(const std::string& logPath) const {

@@ -14,6 +14,7 @@ namespace testsupport {
 
 class BackgroundRun;
 class HttpServer;
+class Xvfb;
 struct StartOptions;
 
 // The message of a run that ends without a runtime to start.
@@ -53,6 +54,8 @@ class E2eSandbox {
 
   // Environment entries added to (or, with nullopt, removed from) the clean environment.
   void setEnv(const std::string& name, std::optional<std::string> value);
+  // Programs run here show their windows on that display and use its session bus.
+  void useDesktop(const Xvfb& xvfb);
 
   // Programs run here see this kernel release (through an LD_PRELOAD shim of uname).
   void fakeKernelRelease(const std::string& release);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/ProgressWindow.h"
@@ -17,6 +19,9 @@ class RecordingProgressWindow : public platform::ui::ProgressWindow {
   void setCancelAction(std::function<void()> action) override { cancel_ = std::move(action); }
   void setCancelEnabled(bool enabled) override { cancelEnabled_ = enabled; }
   void setProgress(double percent) override { progress_.push_back(percent); }
+  void setTransferred(std::int64_t received, std::int64_t expected) override {
+    transferred_.emplace_back(received, expected);
+  }
   void makeKeyAndOrderFront() override {
     events_.push_back("front");
     shown_ = true;
@@ -32,6 +37,7 @@ class RecordingProgressWindow : public platform::ui::ProgressWindow {
   bool cancelEnabled_ = false;
   bool shown_ = false;
   std::vector<double> progress_;
+  std::vector<std::pair<std::int64_t, std::int64_t>> transferred_;
   std::vector<std::string> events_;
   std::function<void()> cancel_;
 };

@@ -1,13 +1,8 @@
 #include "Xvfb.h"
 
 #include <glib.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <stdexcept>
 #include <vector>
 
 namespace testsupport {
@@ -59,50 +54,12 @@ std::optional<Xvfb::Geometry> Xvfb::waitForWindow(const std::string& title,
   return std::nullopt;
 }
 
-Xvfb::Xvfb() {
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error("pipe");
-  std::string fd = std::to_string(fds[1]);
-  std::vector<std::string> argv = {"Xvfb",       "-displayfd", fd,    "-screen", "0",
-                                   "800x600x24", "-nolisten",  "tcp", "-noreset"};
-  std::vector<char*> raw;
-  for (auto& a : argv) raw.push_back(a.data());
-  raw.push_back(nullptr);
-  GPid pid = 0;
-  const bool started = g_spawn_async(
-      nullptr, raw.data(), nullptr,
-      static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_LEAVE_DESCRIPTORS_OPEN |
-                               G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
-      nullptr, nullptr, &pid, nullptr);
-  close(fds[1]);
-  if (!started) {
-    close(fds[0]);
-    throw std::runtime_error("cannot start Xvfb");
-  }
-  pid_ = pid;
-  std::string number;
-  char c = 0;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
-  close(fds[0]);
-  if (number.empty()) throw std::runtime_error("Xvfb did not say its display");
-  display_ = ":" + number;
-  if (const char* old = std::getenv("DISPLAY")) {
-    previous_ = old;
-    hadPrevious_ = true;
-  }
-  setenv("DISPLAY", display_.c_str(), 1);
-}
-
-Xvfb::~Xvfb() {
-  if (hadPrevious_) {
-    setenv("DISPLAY", previous_.c_str(), 1);
-  } else {
-    unsetenv("DISPLAY");
-  }
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
+Xvfb::Xvfb()
+    : server_({"Xvfb", "-displayfd", "{fd}", "-screen", "0", "800x600x24", "-nolisten", "tcp",
+               "-noreset"}),
+      display_(":" + server_.announcement()),
+      env_({"DISPLAY"}) {
+  env_.set("DISPLAY", display_);
 }
 
 bool Xvfb::screenshot(const std::string& pngPath) const {
@@ -112,6 +69,21 @@ bool Xvfb::screenshot(const std::string& pngPath) const {
 bool Xvfb::click(int x, int y) const {
   return runQuietly(
       {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"});
+}
+
+bool Xvfb::keys(const std::string& title, const std::vector<std::string>& names) const {
+  const std::string ids =
+      output({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
+  if (ids.empty()) return false;
+  std::vector<std::string> argv = {
+      "xdotool", "windowfocus", "--sync", ids.substr(0, ids.find('\n')), "key", "--delay", "100"};
+  argv.insert(argv.end(), names.begin(), names.end());
+  return runQuietly(argv);
+}
+
+std::optional<std::string> Xvfb::accessibles(const std::string& application) const {
+  if (!runQuietly({MOORSTEP_PYTHON3, "-c", "import pyatspi"})) return std::nullopt;
+  return output({MOORSTEP_PYTHON3, MOORSTEP_ACCESSIBLES, application});
 }
 
 }  // namespace testsupport

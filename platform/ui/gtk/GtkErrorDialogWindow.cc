@@ -2,18 +2,24 @@
 
 namespace platform::ui {
 namespace {
-constexpr char kAddressKey[] = "moorstep-link-address";
+std::string escaped(const std::string& text) {
+  gchar* markup = g_markup_escape_text(text.c_str(), static_cast<gssize>(text.size()));
+  std::string result = markup;
+  g_free(markup);
+  return result;
+}
 }  // namespace
 
 GtkErrorDialogWindow::GtkErrorDialogWindow()
     : builder_(gtk_builder_new_from_resource("/org/moorstep/ui/ErrorDialog.ui")),
       window_(GTK_WINDOW(gtk_builder_get_object(builder_, "ErrorDialog"))),
-      textView_(GTK_TEXT_VIEW(gtk_builder_get_object(builder_, "textView"))),
+      text_(GTK_LABEL(gtk_builder_get_object(builder_, "text"))),
       okButton_(GTK_BUTTON(gtk_builder_get_object(builder_, "okButton"))) {
   g_signal_connect(okButton_, "clicked", G_CALLBACK(&GtkErrorDialogWindow::onOkClicked), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkErrorDialogWindow::onDelete), this);
-  g_signal_connect(textView_, "button-release-event", G_CALLBACK(&GtkErrorDialogWindow::onRelease),
-                   this);
+  // After the focused widget: Enter on a link opens it, Enter on OK presses it.
+  g_signal_connect_after(window_, "key-press-event", G_CALLBACK(&GtkErrorDialogWindow::onKeyPress),
+                         this);
 }
 
 GtkErrorDialogWindow::~GtkErrorDialogWindow() {
@@ -29,22 +35,15 @@ void GtkErrorDialogWindow::setOkTitle(const std::string& title) {
   gtk_button_set_label(okButton_, title.c_str());
 }
 
+// The label follows a link itself (the user's browser, through gtk_show_uri_on_window), and
+// tells screen readers that it is one.
 void GtkErrorDialogWindow::setText(const AttributedText& text) {
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(textView_);
-  gtk_text_buffer_set_text(buffer, "", 0);
-  GtkTextIter end;
+  std::string markup;
   for (const TextRun& run : text) {
-    gtk_text_buffer_get_end_iter(buffer, &end);
-    if (!run.link) {
-      gtk_text_buffer_insert(buffer, &end, run.text.c_str(), static_cast<gint>(run.text.size()));
-      continue;
-    }
-    GtkTextTag* tag = gtk_text_buffer_create_tag(buffer, nullptr, "foreground", "blue", "underline",
-                                                 PANGO_UNDERLINE_SINGLE, nullptr);
-    g_object_set_data_full(G_OBJECT(tag), kAddressKey, g_strdup(run.link->c_str()), g_free);
-    gtk_text_buffer_insert_with_tags(buffer, &end, run.text.c_str(),
-                                     static_cast<gint>(run.text.size()), tag, nullptr);
+    markup += run.link ? "<a href=\"" + escaped(*run.link) + "\">" + escaped(run.text) + "</a>"
+                       : escaped(run.text);
   }
+  gtk_label_set_markup(text_, markup.c_str());
 }
 
 void GtkErrorDialogWindow::runModal() {
@@ -72,27 +71,17 @@ gboolean GtkErrorDialogWindow::onDelete(GtkWidget*, GdkEvent*, gpointer self) {
   return TRUE;
 }
 
-gboolean GtkErrorDialogWindow::onRelease(GtkWidget*, GdkEventButton* event, gpointer self) {
-  auto* dialog = static_cast<GtkErrorDialogWindow*>(self);
-  if (event->button != GDK_BUTTON_PRIMARY) return FALSE;
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(dialog->textView_);
-  GtkTextIter start, end;
-  // A drag that selected text is not a click on a link.
-  if (gtk_text_buffer_get_selection_bounds(buffer, &start, &end)) return FALSE;
-  gint x = 0, y = 0;
-  gtk_text_view_window_to_buffer_coords(dialog->textView_, GTK_TEXT_WINDOW_WIDGET,
-                                        static_cast<gint>(event->x), static_cast<gint>(event->y),
-                                        &x, &y);
-  GtkTextIter at;
-  if (!gtk_text_view_get_iter_at_location(dialog->textView_, &at, x, y)) return FALSE;
-  GSList* tags = gtk_text_iter_get_tags(&at);
-  for (GSList* t = tags; t; t = t->next) {
-    const char* address =
-        static_cast<const char*>(g_object_get_data(G_OBJECT(t->data), kAddressKey));
-    if (address) gtk_show_uri_on_window(dialog->window_, address, event->time, nullptr);
+gboolean GtkErrorDialogWindow::onKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+  switch (event->keyval) {
+    case GDK_KEY_Escape:
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+      onOkClicked(nullptr, self);
+      return TRUE;
+    default:
+      return FALSE;
   }
-  g_slist_free(tags);
-  return FALSE;
 }
 
 }  // namespace platform::ui

@@ -10,8 +10,9 @@
 
 namespace platform::ui {
 
-// The "ErrorDialog" description: a text view whose links are blue, underlined and open their
-// address in the user's browser when clicked, and an OK button.
+// The "ErrorDialog" description: a label whose links, in the theme's link colour and
+// underlined, open their address in the user's browser when clicked or, reached with Tab, on
+// Enter; and an OK button. Escape and Enter (away from a link) are OK.
 class GtkErrorDialogWindow : public ErrorDialogWindow {
  public:
   GtkErrorDialogWindow();
@@ -28,16 +29,16 @@ class GtkErrorDialogWindow : public ErrorDialogWindow {
 
   // For tests.
   GtkWidget* okButtonWidget() const { return GTK_WIDGET(okButton_); }
-  GtkTextView* textView() const { return textView_; }
+  GtkLabel* textLabel() const { return text_; }
 
  private:
   static void onOkClicked(GtkButton* button, gpointer self);
   static gboolean onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
-  static gboolean onRelease(GtkWidget* widget, GdkEventButton* event, gpointer self);
+  static gboolean onKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self);
 
   GtkBuilder* builder_;
   GtkWindow* window_;
-  GtkTextView* textView_;
+  GtkLabel* text_;
   GtkButton* okButton_;
   std::function<void()> ok_;
   GMainLoopPtr modal_;
