@@ -169,9 +169,10 @@ void Downloader::willSendRequest(platform::UrlDownload&, const std::string& newU
 }
 
 void Downloader::didReceiveResponse(platform::UrlDownload&, const platform::UrlResponse& response) {
+  // The window learns the new length with its new start, not the last transfer's.
+  expectedBytes_ = response.expectedContentLength;
   resetProgress();
   setDownloadResponse(response);
-  expectedBytes_ = response.expectedContentLength;
 }
 
 bool Downloader::shouldDecodeSourceDataOfMIMEType(platform::UrlDownload&,
