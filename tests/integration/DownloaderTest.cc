@@ -272,7 +272,7 @@ TEST_F(DownloaderTest, ARevocationListRedirectFromOutsideNeverLeadsInward) {
   testsupport::TempDir outsideFiles;
   outsideFiles.write("one.crl", pattern(500, '1'));
   testsupport::HttpServer outside(outsideFiles.path(), kOutside);
-  const std::string port = ":" + std::to_string(server_.port());
+  const std::string port = std::string(":").append(std::to_string(server_.port()));
   const struct {
     std::string target;
     std::string list;
