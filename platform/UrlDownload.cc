@@ -560,9 +560,10 @@ std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count,
 
 // libcurl's own limit reads whatever the socket holds before it waits, far past the rate on a
 // fast link. Data that comes before its time waits instead (libcurl keeps it while the transfer
-// is paused), so the rate holds from the first byte on.
+// is paused), so the rate holds from the first byte on. A copy from the disk uses no network,
+// and libcurl fails it rather than pause it.
 bool UrlDownload::holdBack(std::size_t length) {
-  if (options_.maxBytesPerSecond == 0) return false;
+  if (options_.maxBytesPerSecond == 0 || local_) return false;
   const gint64 now = g_get_monotonic_time();
   if (paceStart_ == 0) paceStart_ = now;
   const auto due = static_cast<gint64>(static_cast<double>(paced_ + length) * 1e6 /

@@ -348,6 +348,15 @@ TEST_F(DownloaderTest, ARateLimitHoldsOnAverageOverSeveralSeconds) {
   EXPECT_EQ(fs::file_size(done.files.at(0)), 3u * 1024 * 1024);
   EXPECT_GE(took.count(), 5.0);
   EXPECT_LE(3.0 * 1024 * 1024 / took.count(), kLimit * 1.1) << took.count() << " s";
+
+  // A copy from a folder on disk uses no network: it is not held back, and arrives whole.
+  served_.write("local", pattern(3 * 1024 * 1024, 'f'));
+  downloader_.setUrlStrings({"file://" + served_.path() + "/local"});
+  downloader_.allowFiles();
+  downloader_.startDownload("Other");
+  ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return done_.size() > 1; }, 30s));
+  ASSERT_TRUE(done_.back().success);
+  EXPECT_EQ(readFile(done_.back().files.at(0)), readFile(served_.path() + "/local"));
 }
 
 TEST_F(DownloaderTest, TooFewBytesInAWindowTimeOutHoweverRegularlyTheyCome) {
