@@ -17,16 +17,12 @@
 namespace {
 namespace fs = std::filesystem;
 using testsupport::E2eSandbox;
+using testsupport::logged;
 using testsupport::RunResult;
 using Strings = std::vector<std::string>;
 
 const std::string kPki = MOORSTEP_TEST_PKI;
 const std::string kMessage1 = "Something went wrong";
-
-bool logged(const RunResult& r, const std::string& line) {
-  const Strings lines = testsupport::logTexts(r.log);
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 Strings linesStartingWith(const RunResult& r, const std::string& prefix) {
   Strings found;
