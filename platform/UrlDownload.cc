@@ -575,12 +575,19 @@ bool UrlDownload::holdBack(std::size_t length) {
   }
   resume_ = addSource(g_timeout_source_new(static_cast<guint>((wait + 999) / 1000)),
                       &UrlDownload::onResume);
+  // The wire stays quiet while the data waits unread, for longer than a window at a low limit:
+  // the floor looks again once it is taken.
+  rateCheck_.reset();
   return true;
 }
 
 gboolean UrlDownload::onResume(gpointer self) {
   auto* download = static_cast<UrlDownload*>(self);
   download->resume_.release();
+  // The wait was the limit's, not the server's: the floor's window starts from here.
+  download->rateWindow_.emplace(download->options_.rateWindow, download->options_.minBytesPerWindow,
+                                download->clock_->now());
+  download->armRateCheck();
   // The held data is written from inside this call.
   download->inCallback_ = true;
   curl_easy_pause(download->easy_.get(), CURLPAUSE_CONT);
