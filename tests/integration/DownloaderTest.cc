@@ -476,6 +476,11 @@ TEST_F(DownloaderTest, RetriesEndAfterFiveAttemptsAndOnlyPassingFailuresAreRetri
   done = run({"/flaky/installer?status=429&retry_after=1"}, "Other");
   EXPECT_TRUE(done.success);
   EXPECT_GE(std::chrono::steady_clock::now() - asked, 1s);
+  // One that asks for ages gets the longest wait that the policy allows (here 2 s).
+  const auto ages = std::chrono::steady_clock::now();
+  done = run({"/flaky/installer?status=503&retry_after=27670116110601363"}, "Other");
+  EXPECT_TRUE(done.success);
+  EXPECT_LT(std::chrono::steady_clock::now() - ages, 5s);
 
   // A range that the server refuses (416) starts the file over.
   done = run({"/flaky/installer?cut=40000&ranges=refuse"}, "Other");
