@@ -184,6 +184,21 @@ TEST_F(Policy, TheFillingToolStoresWhatARunNeedsOnlyWhenEverySignatureHolds) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(entries(share), (Strings{olderInstaller.substr(1), olderSignature.substr(1)}));
 
+  // An installer whose download fails once its file is made fails the tool (11), also after an
+  // installer before it was verified with its lists failing open; its signature is not judged.
+  install::PlatformInfo broken = older;
+  broken.major = 5;
+  broken.minor = 10;
+  std::string brokenInstaller, brokenSignature;
+  ASSERT_TRUE(install::formatBootstrapperDownloadPaths(broken, brokenInstaller, brokenSignature));
+  fs::create_directories(fs::path(www_ + brokenInstaller).parent_path());
+  fs::copy_file(www_ + signaturePath_, www_ + brokenSignature);
+  std::ofstream(www_ + brokenInstaller + ".route") << "/gzip-corrupt\n";
+  fs::remove_all(share);
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists, "4.19.0-21-amd64", "5.10.0-28-amd64"});
+  EXPECT_EQ(r.exitCode, 11) << r.err;
+  EXPECT_FALSE(fs::exists(share));
+
   fs::remove_all(share);
   fs::remove_all(lists);
   flipByte(www_ + installerPath_, 10);
