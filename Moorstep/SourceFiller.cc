@@ -71,6 +71,9 @@ void SourceFiller::downloadInstaller() {
   const std::string& base = policy_.sources()[source_];
   downloader_.setUrlStrings({base + installerPath_, base + signaturePath_});
   downloader_.setMaxBytes({kMaxInstallerBytes, kMaxSignatureBytes});
+  // The revocation phase of the installer before may have left failures skipped: here each
+  // file listed must be one that arrived.
+  downloader_.setIgnoreFailures(false);
   if (base.starts_with("file:")) downloader_.allowFiles();
   downloader_.startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
 }
@@ -119,6 +122,7 @@ void SourceFiller::downloadNextList() {
   }
   downloader_.setUrlStrings({*lists_.begin()});
   downloader_.setMaxBytes({kMaxCrlBytes});
+  downloader_.setIgnoreFailures(false);
   downloader_.startDownload(kListDone);
 }
 

@@ -10,10 +10,20 @@ namespace {
 // Arguments that carry text from the network, the environment or the disk go through here.
 std::string outside(const char* text) { return escapeLogText(text ? text : "(null)"); }
 
-// A proxy's or a mirror's address may carry a user name and password.
+// A proxy's or a mirror's address may carry a user name and password. One that cannot be
+// parsed loses whatever lies between its scheme and its last "@", which may hide more than the
+// user information, never less.
 std::string address(const char* url) {
   GUri* uri = url ? g_uri_parse(url, G_URI_FLAGS_ENCODED, nullptr) : nullptr;
-  if (!uri) return outside(url);
+  if (!uri) {
+    std::string text = url ? url : "(null)";
+    const std::size_t authority = text.find("://");
+    const std::size_t at = text.rfind('@');
+    if (authority != std::string::npos && at != std::string::npos && at > authority) {
+      text.erase(authority + 3, at + 1 - (authority + 3));
+    }
+    return outside(text.c_str());
+  }
   std::string text = url;
   if (g_uri_get_userinfo(uri)) {
     gchar* hidden = g_uri_to_string_partial(uri, G_URI_HIDE_USERINFO);
@@ -132,8 +142,13 @@ void logPolicyUnknownSetting(const char* file, const char* key) {
 }
 
 void logPolicyBadValue(const char* file, const char* key, const char* value) {
+  // A list of sources is logged address by address, each without its user information.
+  std::string shown;
+  gchar** parts = g_strsplit(value ? value : "(null)", ";", -1);
+  for (gchar** part = parts; *part; ++part) shown += (part == parts ? "" : ";") + address(*part);
+  g_strfreev(parts);
   installLog(kSeverityError, "Policy file %s: %s has a value that cannot be used: %s",
-             outside(file).c_str(), outside(key).c_str(), outside(value).c_str());
+             outside(file).c_str(), outside(key).c_str(), shown.c_str());
 }
 
 }  // namespace install

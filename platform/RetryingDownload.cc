@@ -69,7 +69,12 @@ bool RetryingDownload::shouldRetry(const UrlDownload& attempt, const UrlError& e
 std::chrono::milliseconds RetryingDownload::waitAfter(const UrlDownload& attempt) const {
   if (attempt.statusCode() == 416) return std::chrono::milliseconds(0);
   if (const auto asked = attempt.retryAfter()) {
-    return std::min<std::chrono::milliseconds>(*asked, policy_.longestServerWait);
+    // Compared in the server's own unit: a number of seconds that the server chose could
+    // overflow on the way to milliseconds.
+    if (*asked > std::chrono::duration_cast<std::chrono::seconds>(policy_.longestServerWait)) {
+      return policy_.longestServerWait;
+    }
+    return *asked;
   }
   return policy_.firstWait * (1 << std::min(attemptsMade_ - 1, 16));
 }

@@ -560,9 +560,10 @@ std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count,
 
 // libcurl's own limit reads whatever the socket holds before it waits, far past the rate on a
 // fast link. Data that comes before its time waits instead (libcurl keeps it while the transfer
-// is paused), so the rate holds from the first byte on.
+// is paused), so the rate holds from the first byte on. A copy from the disk uses no network,
+// and libcurl fails it rather than pause it.
 bool UrlDownload::holdBack(std::size_t length) {
-  if (options_.maxBytesPerSecond == 0) return false;
+  if (options_.maxBytesPerSecond == 0 || local_) return false;
   const gint64 now = g_get_monotonic_time();
   if (paceStart_ == 0) paceStart_ = now;
   const auto due = static_cast<gint64>(static_cast<double>(paced_ + length) * 1e6 /
@@ -574,12 +575,19 @@ bool UrlDownload::holdBack(std::size_t length) {
   }
   resume_ = addSource(g_timeout_source_new(static_cast<guint>((wait + 999) / 1000)),
                       &UrlDownload::onResume);
+  // The wire stays quiet while the data waits unread, for longer than a window at a low limit:
+  // the floor looks again once it is taken.
+  rateCheck_.reset();
   return true;
 }
 
 gboolean UrlDownload::onResume(gpointer self) {
   auto* download = static_cast<UrlDownload*>(self);
   download->resume_.release();
+  // The wait was the limit's, not the server's: the floor's window starts from here.
+  download->rateWindow_.emplace(download->options_.rateWindow, download->options_.minBytesPerWindow,
+                                download->clock_->now());
+  download->armRateCheck();
   // The held data is written from inside this call.
   download->inCallback_ = true;
   curl_easy_pause(download->easy_.get(), CURLPAUSE_CONT);

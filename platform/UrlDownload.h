@@ -46,7 +46,7 @@ class UrlDownload {
     // private address: whoever can forge a plain-HTTP answer could otherwise make us reach
     // services that listen only there. The start URL may lead anywhere.
     bool refuseInwardRedirects = false;
-    // The most the transfer may receive per second; 0 for no limit.
+    // The most the transfer may receive per second over the network; 0 for no limit.
     std::uint64_t maxBytesPerSecond = 0;
     // A file:// start address is copied from the disk; otherwise it fails as unsupported, like
     // every scheme but http and https. Redirects never lead to a file.

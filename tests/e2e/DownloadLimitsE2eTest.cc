@@ -17,6 +17,7 @@
 namespace {
 namespace fs = std::filesystem;
 using testsupport::E2eSandbox;
+using testsupport::logged;
 using testsupport::RunResult;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
@@ -41,11 +42,6 @@ std::string destination(const RunResult& r) {
     if (line.starts_with(prefix)) return line.substr(prefix.size());
   }
   return {};
-}
-
-bool logged(const RunResult& r, const std::string& line) {
-  const Strings lines = testsupport::logTexts(r.log);
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // Where the download goes and how much a hostile host can make a run store, against the whole

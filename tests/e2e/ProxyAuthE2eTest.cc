@@ -18,6 +18,7 @@
 namespace {
 namespace fs = std::filesystem;
 using testsupport::E2eSandbox;
+using testsupport::logged;
 using testsupport::RunResult;
 using Strings = std::vector<std::string>;
 
@@ -129,11 +130,6 @@ std::string apr1(const std::string& password) {
   g_free(out);
   while (!hash.empty() && hash.back() == '\n') hash.pop_back();
   return hash;
-}
-
-bool logged(const RunResult& r, const std::string& line) {
-  const Strings lines = testsupport::logTexts(r.log);
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // Runs whose every request goes through a proxy that asks for authentication.

@@ -3,6 +3,7 @@
 #include <glib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -15,6 +16,11 @@
 
 namespace testsupport {
 namespace fs = std::filesystem;
+
+bool logged(const RunResult& result, const std::string& line) {
+  const std::vector<std::string> lines = logTexts(result.log);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
 
 E2eSandbox::E2eSandbox() {
   for (const char* folder :

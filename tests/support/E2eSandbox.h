@@ -28,6 +28,9 @@ struct RunResult {
   std::vector<LogRecord> log;
 };
 
+// Whether the run's log holds line as one of its texts.
+bool logged(const RunResult& result, const std::string& line);
+
 // A fresh folder standing for a user's machine: home, temporary folder, data folders, a local
 // and a system data folder for installed frameworks. The real executable runs there with a
 // clean environment, no display and its system log captured.
