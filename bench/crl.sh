@@ -82,11 +82,16 @@ printf '#!/bin/sh\nexit 0\n' >"$work/www/$path/installer"
 bundle=$("$top/tools/make-bundle" --executable "$build/Moorstep/moorstep" --app "$work/src/Sample" \
   --name "Install Sample" --version 1.0 --out "$work")
 
-for series in openssl tools ours empty forged; do : >"$work/$series.times"; : >"$work/$series.rss"; done
+for series in openssl tools ours empty forged; do
+  : >"$work/$series.times"; : >"$work/$series.cpu"; : >"$work/$series.rss"
+done
+# The CPU seconds (user and system, children included) beside the wall-clock ones: on a machine
+# shared with other work the wall clock swings far more than the work done.
 measure() {  # NAME COMMAND...
-  /usr/bin/time -f "%e %M" -o "$work/t" "${@:2}"
-  read -r seconds rss <"$work/t"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/t" "${@:2}"
+  read -r seconds user system rss <"$work/t"
   echo "$seconds" >>"$work/$1.times"
+  awk -v u="$user" -v s="$system" 'BEGIN {print u + s}' >>"$work/$1.cpu"
   echo "$rss" >>"$work/$1.rss"
 }
 moorstep() {  # SERIES LIST
@@ -114,15 +119,23 @@ for _ in $(seq "$runs"); do
 done
 [ "$(grep -c '/crl/intermediate.crl' "$work/requests.log")" -ge $((4 * runs)) ] ||
   { echo "crl.sh: the list was not fetched by every run" >&2; exit 1; }
-result() { printf '%ss, %s KiB' "$(median <"$work/$1.times")" "$(sort -n "$work/$1.rss" | tail -1)"; }
+result() {
+  printf '%ss (CPU %ss), %s KiB' "$(median <"$work/$1.times")" "$(median <"$work/$1.cpu")" \
+    "$(sort -n "$work/$1.rss" | tail -1)"
+}
+ratios() {  # EXTENSION: of the whole run, and of the whole run less the empty one
+  local ours empty openssl
+  ours=$(median <"$work/ours.$1")
+  empty=$(median <"$work/empty.$1")
+  openssl=$(median <"$work/openssl.$1")
+  printf 'whole run to openssl crl %s; whole run less the empty one to openssl crl %s; whole run to curl + openssl verify %s' \
+    "$(ratio "$ours" "$openssl")" "$(ratio "$(awk -v a="$ours" -v b="$empty" 'BEGIN {print a - b}')" "$openssl")" \
+    "$(ratio "$ours" "$(median <"$work/tools.$1")")"
+}
 printf '%s entries (%s bytes): openssl crl -noout %s; curl -o + openssl verify -crl_check %s; whole Moorstep run %s; with the list empty %s\n' \
   "$entries" "$(stat -c %s "$list")" "$(result openssl)" "$(result tools)" "$(result ours)" \
   "$(result empty)"
-ours=$(median <"$work/ours.times")
-list_share=$(awk -v a="$ours" -v b="$(median <"$work/empty.times")" 'BEGIN {print a - b}')
-printf 'ratios: whole run to openssl crl %s; whole run less the empty one to openssl crl %s; whole run to curl + openssl verify %s\n' \
-  "$(ratio "$ours" "$(median <"$work/openssl.times")")" \
-  "$(ratio "$list_share" "$(median <"$work/openssl.times")")" \
-  "$(ratio "$ours" "$(median <"$work/tools.times")")"
+printf 'ratios of the seconds: %s\n' "$(ratios times)"
+printf 'ratios of the CPU seconds: %s\n' "$(ratios cpu)"
 printf 'two forged lists of %s bytes each: whole Moorstep run %s\n' \
   "$(stat -c %s "$work/forged-intermediate.crl")" "$(result forged)"
