@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # A whole run whose signer's revocation list is large (ENTRIES entries, by default 200,000, about
 # 9.8 MB in DER; the signer is not in it), against `openssl crl -noout` decoding the same list
-# alone, and against the same run with the list empty: interleaved runs, medians of the seconds,
-# the largest peak RSS. What the large run costs beyond the empty one should be what decoding
-# the list costs openssl: the list is read once and kept only in OpenSSL's own form.
+# alone, against the tools doing what a run does with the list (`curl -o` of it, then `openssl
+# verify -crl_check` of the signer with it: decoding, the list's signature, the lookup of the
+# signer among the entries, which sorts them), and against the same run with the list empty:
+# interleaved runs, medians of the seconds, the largest peak RSS. What the large run costs beyond
+# the empty one should be what the tools' work on the list costs: the list is read once and kept
+# only in OpenSSL's own form.
 # Then the same run with two forged lists of FORGED_MIB (default 63) MiB each, at both
 # addresses, whose signatures are random bytes: they must be dropped before their entries are
 # decoded, so the run's peak RSS stays far below their size and they cost little time.
@@ -79,11 +82,16 @@ printf '#!/bin/sh\nexit 0\n' >"$work/www/$path/installer"
 bundle=$("$top/tools/make-bundle" --executable "$build/Moorstep/moorstep" --app "$work/src/Sample" \
   --name "Install Sample" --version 1.0 --out "$work")
 
-for series in openssl ours empty forged; do : >"$work/$series.times"; : >"$work/$series.rss"; done
+for series in openssl tools ours empty forged; do
+  : >"$work/$series.times"; : >"$work/$series.cpu"; : >"$work/$series.rss"
+done
+# The CPU seconds (user and system, children included) beside the wall-clock ones: on a machine
+# shared with other work the wall clock swings far more than the work done.
 measure() {  # NAME COMMAND...
-  /usr/bin/time -f "%e %M" -o "$work/t" "${@:2}"
-  read -r seconds rss <"$work/t"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/t" "${@:2}"
+  read -r seconds user system rss <"$work/t"
   echo "$seconds" >>"$work/$1.times"
+  awk -v u="$user" -v s="$system" 'BEGIN {print u + s}' >>"$work/$1.cpu"
   echo "$rss" >>"$work/$1.rss"
 }
 moorstep() {  # SERIES LIST
@@ -93,18 +101,41 @@ moorstep() {  # SERIES LIST
     XDG_DATA_DIRS="$work/data/local" XDG_DATA_HOME="$work/data/home" \
     MOORSTEP_DOWNLOAD_HOST="$host" "$bundle/Contents/MacOS/Install Sample" -silent -allowDownload
 }
+tools() {  # LIST
+  cp "$1" "$work/www/crl/intermediate.crl"
+  measure tools sh -c 'curl -s -o "$1/fetched.crl" "http://$2/crl/intermediate.crl" &&
+    openssl verify -crl_check -CRLfile "$1/fetched.crl" -CAfile "$1/pki/root.pem" \
+      -untrusted "$1/pki/intermediate.pem" "$1/pki/signer.pem" >/dev/null' sh "$work" "$host"
+  rm -f "$work/fetched.crl"
+}
 for _ in $(seq "$runs"); do
   measure openssl openssl crl -inform DER -in "$list" -noout
+  tools "$list"
   moorstep ours "$list"
   moorstep empty "$work/pki/crl/intermediate.crl"
   cp "$work/forged-root.crl" "$work/www/crl/root.crl"
   moorstep forged "$work/forged-intermediate.crl"
   cp "$work/pki/crl/root.crl" "$work/www/crl/root.crl"
 done
-[ "$(grep -c '/crl/intermediate.crl' "$work/requests.log")" -ge $((3 * runs)) ] ||
+[ "$(grep -c '/crl/intermediate.crl' "$work/requests.log")" -ge $((4 * runs)) ] ||
   { echo "crl.sh: the list was not fetched by every run" >&2; exit 1; }
-result() { printf '%ss, %s KiB' "$(median <"$work/$1.times")" "$(sort -n "$work/$1.rss" | tail -1)"; }
-printf '%s entries (%s bytes): openssl crl -noout %s; whole Moorstep run %s; with the list empty %s\n' \
-  "$entries" "$(stat -c %s "$list")" "$(result openssl)" "$(result ours)" "$(result empty)"
+result() {
+  printf '%ss (CPU %ss), %s KiB' "$(median <"$work/$1.times")" "$(median <"$work/$1.cpu")" \
+    "$(sort -n "$work/$1.rss" | tail -1)"
+}
+ratios() {  # EXTENSION: of the whole run, and of the whole run less the empty one
+  local ours empty openssl
+  ours=$(median <"$work/ours.$1")
+  empty=$(median <"$work/empty.$1")
+  openssl=$(median <"$work/openssl.$1")
+  printf 'whole run to openssl crl %s; whole run less the empty one to openssl crl %s; whole run to curl + openssl verify %s' \
+    "$(ratio "$ours" "$openssl")" "$(ratio "$(awk -v a="$ours" -v b="$empty" 'BEGIN {print a - b}')" "$openssl")" \
+    "$(ratio "$ours" "$(median <"$work/tools.$1")")"
+}
+printf '%s entries (%s bytes): openssl crl -noout %s; curl -o + openssl verify -crl_check %s; whole Moorstep run %s; with the list empty %s\n' \
+  "$entries" "$(stat -c %s "$list")" "$(result openssl)" "$(result tools)" "$(result ours)" \
+  "$(result empty)"
+printf 'ratios of the seconds: %s\n' "$(ratios times)"
+printf 'ratios of the CPU seconds: %s\n' "$(ratios cpu)"
 printf 'two forged lists of %s bytes each: whole Moorstep run %s\n' \
   "$(stat -c %s "$work/forged-intermediate.crl")" "$(result forged)"
