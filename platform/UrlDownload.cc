@@ -126,15 +126,22 @@ std::optional<std::chrono::seconds> parseRetryAfter(std::string_view value) {
   return std::chrono::seconds(std::max<long long>(when - ::time(nullptr), 0));
 }
 
-// Whether a Content-Range value ("bytes 100-199/200") begins at offset.
-bool rangeStartsAt(const std::string& contentRange, std::uint64_t offset) {
+// Whether a Content-Range value ("bytes 100-199/200") is the whole rest of its file from offset:
+// a range that stops short would leave a file that is not what the server serves.
+bool rangeIsTheRest(const std::string& contentRange, std::uint64_t offset) {
   constexpr std::string_view kUnit = "bytes ";
   if (!contentRange.starts_with(kUnit)) return false;
-  std::uint64_t first = 0;
-  const char* begin = contentRange.data() + kUnit.size();
-  const char* end = contentRange.data() + contentRange.size();
-  const auto [next, error] = std::from_chars(begin, end, first);
-  return error == std::errc() && next != end && *next == '-' && first == offset;
+  const char* next = contentRange.data() + kUnit.size();
+  const char* const end = contentRange.data() + contentRange.size();
+  const auto number = [&](std::uint64_t& value) {
+    const auto [after, error] = std::from_chars(next, end, value);
+    next = after;
+    return error == std::errc();
+  };
+  const auto separator = [&](char c) { return next != end && *next++ == c; };
+  std::uint64_t first = 0, last = 0, total = 0;
+  return number(first) && separator('-') && number(last) && separator('/') && number(total) &&
+         next == end && first == offset && last >= first && last + 1 == total;
 }
 
 // A validator goes back to the server in a request header: nothing that could end the line.
@@ -519,7 +526,7 @@ bool UrlDownload::localResponse() {
 bool UrlDownload::carriesOn() {
   curl_off_t length = -1;
   curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-  if (!rangeStartsAt(contentRange_, written_) || contentEncoded_) {
+  if (!rangeIsTheRest(contentRange_, written_) || contentEncoded_) {
     error_ = UrlError::make(kUrlErrorBadServerResponse, effectiveUrl());
     return false;
   }

@@ -489,6 +489,12 @@ TEST_F(DownloaderTest, RetriesEndAfterFiveAttemptsAndOnlyPassingFailuresAreRetri
   EXPECT_EQ(log().end()[-2],
             "Download retry 2 of 4 after: bad server response; resuming at 0 bytes");
 
+  // A range that stops short of the file's end would leave a file that is not what was served.
+  done = run({"/flaky/installer?cut=40000&ranges=short"}, "Other");
+  EXPECT_FALSE(done.success);
+  EXPECT_EQ(downloader_.lastError()->code, -1011);
+  for (const auto& file : done.files) EXPECT_FALSE(fs::exists(file));
+
   // Missing files, other refusals and hosts never reached are not tried again.
   for (const char* path : {"/flaky/installer?status=404&times=all",
                            "/flaky/installer?status=403&times=all", "http://127.0.0.1:1/x"}) {

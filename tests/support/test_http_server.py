@@ -43,6 +43,7 @@ Routes (NAME is a file of the folder):
                                              with retry_after=S as Retry-After if given
                                ranges=ignore Range is ignored: always the whole file
                                ranges=refuse every Range is answered with 416
+                               ranges=short  a Range is answered with all but the last byte
                                validator=etag|date|changing  what the file's version shows:
                                              an ETag, a Last-Modified date, an ETag that is
                                              new on every request
@@ -426,15 +427,17 @@ class Handler(BaseHTTPRequestHandler):
         if status == 416:
             self.send_bytes(b"", 416, [("Content-Range", "bytes */%d" % length)], length=0)
             return
+        # What this answer claims to hold: a short range stops one byte before the end.
+        served = length - 1 if status == 206 and option("ranges") == "short" else length
         if status == 206:
-            headers.append(("Content-Range", "bytes %d-%d/%d" % (start, length - 1, length)))
-        end = length
+            headers.append(("Content-Range", "bytes %d-%d/%d" % (start, served - 1, length)))
+        end = served
         if misbehaves and 0 <= cut < end - start:
             end = start + cut
         self.send_response(status)
         for key, value in headers:
             self.send_header(key, value)
-        self.send_header("Content-Length", str(length - start))
+        self.send_header("Content-Length", str(served - start))
         self.end_headers()
         self.wfile.flush()
         sent = 0
@@ -448,7 +451,7 @@ class Handler(BaseHTTPRequestHandler):
         except OSError:
             pass
         self.note("sent %d" % sent)
-        if end < length:
+        if end < served:
             self.misbehave(option("then", "reset"), int(option("stall", STALL_SECONDS * 1000)))
 
     def wanted_range(self, length, version, honoured):
