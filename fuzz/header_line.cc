@@ -1,6 +1,7 @@
 // Response header lines as libcurl hands them over, one line (with its line end) at a time.
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -22,6 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
     platform::lowerTrimmed(value);
+    // A wait is never negative; a range cannot be the rest of its file from two offsets.
+    const std::optional<std::chrono::seconds> wait = platform::parseRetryAfter(value);
+    if (wait && wait->count() < 0) std::abort();
+    if (platform::rangeIsTheRest(value, 0) && platform::rangeIsTheRest(value, 1)) std::abort();
   }
   return 0;
 }

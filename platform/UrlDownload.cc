@@ -114,36 +114,6 @@ bool hasRoomFor(const std::string& path, std::uint64_t length) {
   return length / info.f_frsize < info.f_bavail;
 }
 
-// A number of seconds, or an HTTP date (then the time until it); nullopt for anything else.
-std::optional<std::chrono::seconds> parseRetryAfter(std::string_view value) {
-  long long seconds = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-  if (error == std::errc() && end == value.data() + value.size()) {
-    return seconds >= 0 ? std::optional(std::chrono::seconds(seconds)) : std::nullopt;
-  }
-  const time_t when = curl_getdate(std::string(value).c_str(), nullptr);
-  if (when < 0) return std::nullopt;
-  return std::chrono::seconds(std::max<long long>(when - ::time(nullptr), 0));
-}
-
-// Whether a Content-Range value ("bytes 100-199/200") is the whole rest of its file from offset:
-// a range that stops short would leave a file that is not what the server serves.
-bool rangeIsTheRest(const std::string& contentRange, std::uint64_t offset) {
-  constexpr std::string_view kUnit = "bytes ";
-  if (!contentRange.starts_with(kUnit)) return false;
-  const char* next = contentRange.data() + kUnit.size();
-  const char* const end = contentRange.data() + contentRange.size();
-  const auto number = [&](std::uint64_t& value) {
-    const auto [after, error] = std::from_chars(next, end, value);
-    next = after;
-    return error == std::errc();
-  };
-  const auto separator = [&](char c) { return next != end && *next++ == c; };
-  std::uint64_t first = 0, last = 0, total = 0;
-  return number(first) && separator('-') && number(last) && separator('/') && number(total) &&
-         next == end && first == offset && last >= first && last + 1 == total;
-}
-
 // A validator goes back to the server in a request header: nothing that could end the line.
 bool isHeaderSafe(std::string_view value) {
   return std::all_of(value.begin(), value.end(),
