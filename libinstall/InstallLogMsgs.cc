@@ -145,7 +145,10 @@ void logPolicyBadValue(const char* file, const char* key, const char* value) {
   // A list of sources is logged address by address, each without its user information.
   std::string shown;
   gchar** parts = g_strsplit(value ? value : "(null)", ";", -1);
-  for (gchar** part = parts; *part; ++part) shown += (part == parts ? "" : ";") + address(*part);
+  for (gchar** part = parts; *part; ++part) {
+    if (part != parts) shown += ';';
+    shown += address(*part);
+  }
   g_strfreev(parts);
   installLog(kSeverityError, "Policy file %s: %s has a value that cannot be used: %s",
              outside(file).c_str(), outside(key).c_str(), shown.c_str());
