@@ -540,7 +540,7 @@ std::size_t UrlDownload::onData(char* data, std::size_t size, std::size_t count,
 // is paused), so the rate holds from the first byte on. A copy from the disk uses no network,
 // and libcurl fails it rather than pause it.
 bool UrlDownload::holdBack(std::size_t length) {
-  if (options_.maxBytesPerSecond == 0 || local_) return false;
+  if (options_.maxBytesPerSecond == 0 || local_ || bodyOffTheWire()) return false;
   const gint64 now = g_get_monotonic_time();
   if (paceStart_ == 0) paceStart_ = now;
   const auto due = static_cast<gint64>(static_cast<double>(paced_ + length) * 1e6 /
@@ -556,6 +556,16 @@ bool UrlDownload::holdBack(std::size_t length) {
   // the floor looks again once it is taken.
   rateCheck_.reset();
   return true;
+}
+
+// Once every byte of the body has been read there is nothing left to pace, and a transfer paused
+// on its last bytes is not always driven to its end again.
+bool UrlDownload::bodyOffTheWire() const {
+  curl_off_t expected = -1;
+  curl_off_t received = 0;
+  curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+  curl_easy_getinfo(easy_.get(), CURLINFO_SIZE_DOWNLOAD_T, &received);
+  return expected >= 0 && received >= expected;
 }
 
 gboolean UrlDownload::onResume(gpointer self) {

@@ -121,6 +121,7 @@ class UrlDownload {
   bool redirectedFromLoopback() const;
   void followRedirect();
   bool holdBack(std::size_t length);
+  bool bodyOffTheWire() const;
   bool store(const char* data, std::size_t length);
   bool write(const char* data, std::size_t length);
   void arrived(std::uint64_t wireBytes);
