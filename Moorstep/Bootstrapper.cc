@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "Moorstep/AdminPolicy.h"
-#include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Downloader.h"
 #include "Moorstep/ErrorDialogController.h"
 #include "Moorstep/LocalizedStrings.h"
@@ -184,11 +183,7 @@ void Bootstrapper::downloadFromSource() {
     cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgRuntimeNotFound));
     return;
   }
-  const std::string& base = policy_->sources()[source_];
-  downloader_->setUrlStrings({base + installerPath, base + signaturePath});
-  downloader_->setMaxBytes({kMaxInstallerBytes, kMaxSignatureBytes});
-  if (base.starts_with("file:")) downloader_->allowFiles();
-  downloader_->startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
+  downloader_->startInstallerDownload(policy_->sources()[source_], installerPath, signaturePath);
 }
 
 void Bootstrapper::handleTerminationSignal(const platform::ReceivedSignal& signal) {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "Moorstep/DebugTrace.h"
+#include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Notifications.h"
 #include "libinstall/InstallLogMsgs.h"
 #include "platform/NotificationQueue.h"
@@ -67,6 +68,14 @@ void Downloader::setProgressWindow(platform::ui::ProgressWindow* window) {
   window->setCancelTitle(localizedCancel_);
   window->setCancelAction([this] { stopDownLoad(); });
   window->setCancelEnabled(false);
+}
+
+void Downloader::startInstallerDownload(const std::string& base, const std::string& installerPath,
+                                        const std::string& signaturePath) {
+  setUrlStrings({base + installerPath, base + signaturePath});
+  setMaxBytes({kMaxInstallerBytes, kMaxSignatureBytes});
+  if (base.starts_with("file:")) allowFiles();
+  startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
 }
 
 void Downloader::startDownload(const std::string& notificationName) {

@@ -59,6 +59,11 @@ class Downloader : public platform::UrlDownloadDelegate {
   void setProgressWindow(platform::ui::ProgressWindow* window);
 
   void startDownload(const std::string& notificationName);
+  // The runtime installer and its signature, each path after base, with their limits, reported
+  // as INSTALLER_DOWNLOAD_NOTIFY_DONE. Base is an administrator's source: a file:// folder is
+  // read from the disk.
+  void startInstallerDownload(const std::string& base, const std::string& installerPath,
+                              const std::string& signaturePath);
   // A list runs with its progress window and Cancel in front of the user: Ctrl-C means Cancel.
   bool offersCancel() const { return listRunning_ && !silent_ && progressWindow_; }
   void sendDoneNotfication(bool success);

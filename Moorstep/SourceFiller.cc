@@ -68,14 +68,10 @@ void SourceFiller::downloadInstaller() {
     finish(qorv::kRuntimeDownloadFailed, "no download address for this system");
     return;
   }
-  const std::string& base = policy_.sources()[source_];
-  downloader_.setUrlStrings({base + installerPath_, base + signaturePath_});
-  downloader_.setMaxBytes({kMaxInstallerBytes, kMaxSignatureBytes});
   // The revocation phase of the installer before may have left failures skipped: here each
   // file listed must be one that arrived.
   downloader_.setIgnoreFailures(false);
-  if (base.starts_with("file:")) downloader_.allowFiles();
-  downloader_.startDownload(INSTALLER_DOWNLOAD_NOTIFY_DONE);
+  downloader_.startInstallerDownload(policy_.sources()[source_], installerPath_, signaturePath_);
 }
 
 void SourceFiller::installerDownloaded(bool success, const std::vector<std::string>& files) {
