@@ -32,7 +32,7 @@ constexpr char kUnknownVersion[] = "(unknown)";
 std::string message(MessageId id) { return LocalizedStrings::getEmbeddedMessage(id).value_or(""); }
 
 // Whether a failed list was ended by the network rather than by the server or this machine:
-// then the user can do something about it.
+// then the user can do something about it (a proxy, or a network that wants a sign-in, too).
 bool isNetworkFailure(const std::optional<platform::UrlError>& error) {
   if (!error || error->domain != platform::NSURLErrorDomain) return false;
   switch (error->code) {
@@ -40,6 +40,8 @@ bool isNetworkFailure(const std::optional<platform::UrlError>& error) {
     case platform::kUrlErrorCannotConnectToHost:
     case platform::kUrlErrorNetworkConnectionLost:
     case platform::kUrlErrorTimedOut:
+    case platform::kUrlErrorUserAuthenticationRequired:
+    case platform::kUrlErrorNotConnectedToInternet:
       return true;
     default:
       return false;

@@ -97,6 +97,8 @@ void Downloader::startDownload(const std::string& notificationName) {
   platform::UrlDownload::Options options = transferOptions_;
   // Revocation lists travel over plain HTTP from hosts named in certificates.
   options.refuseInwardRedirects = notificationName == CRL_DOWNLOAD_NOTIFY_DONE;
+  // Neither the installer nor its signature is ever a web page: such a page is the network's.
+  options.refuseWebPages = notificationName == INSTALLER_DOWNLOAD_NOTIFY_DONE;
   if (!maxBytes_.empty()) {
     options.maxBytes = maxBytes_[std::min<std::size_t>(static_cast<std::size_t>(currentUrlIndex_),
                                                        maxBytes_.size() - 1)];
@@ -230,10 +232,17 @@ void Downloader::didFinish(platform::UrlDownload&) {
   advance(true, true);
 }
 
-void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlError& error) {
+void Downloader::didFailWithError(platform::UrlDownload& download,
+                                  const platform::UrlError& error) {
+  // Read first: giving up the transfer destroys the attempt that reports.
+  const std::string proxy = download.failedProxy();
   urlDownload_.reset();
   setLastError(error);
-  install::logDownloadFailure(error.localizedDescription.c_str());
+  if (proxy.empty()) {
+    install::logDownloadFailure(error.localizedDescription.c_str());
+  } else {
+    install::logDownloadFailureAtProxy(error.localizedDescription.c_str(), proxy.c_str());
+  }
   DebugTrace("Error: Download failed.  Error - %@ %@", error.localizedDescription,
              error.failingUrlString);
   // A host that sends more than a file may hold is hostile, not missing: its list ends even
@@ -242,9 +251,17 @@ void Downloader::didFailWithError(platform::UrlDownload&, const platform::UrlErr
   advance(goOn, goOn);
 }
 
-void Downloader::willRetry(platform::UrlDownload&, int retry, int retries,
-                           const platform::UrlError& reason, std::uint64_t resumeAt) {
-  install::logDownloadRetry(retry, retries, reason.localizedDescription.c_str(), resumeAt);
+void Downloader::willRetry(platform::UrlDownload& download, int retry, int retries,
+                           const platform::UrlError& reason, std::chrono::milliseconds wait) {
+  // An answer that failed the attempt is named by its status.
+  const long status =
+      reason.code == platform::kUrlErrorBadServerResponse ? download.statusCode() : 0;
+  install::logDownloadRetry(retry, retries, reason.localizedDescription.c_str(), status,
+                            wait.count());
+}
+
+void Downloader::willStartOver(platform::UrlDownload&, const std::string& reason) {
+  install::logDownloadStartsOver(reason.c_str());
 }
 
 void Downloader::advance(bool goOn, bool success) {

@@ -111,7 +111,8 @@ class Downloader : public platform::UrlDownloadDelegate {
   void didFinish(platform::UrlDownload& download) override;
   void didFailWithError(platform::UrlDownload& download, const platform::UrlError& error) override;
   void willRetry(platform::UrlDownload& download, int retry, int retries,
-                 const platform::UrlError& reason, std::uint64_t resumeAt) override;
+                 const platform::UrlError& reason, std::chrono::milliseconds wait) override;
+  void willStartOver(platform::UrlDownload& download, const std::string& reason) override;
 
  private:
   void doingDownload(bool active);

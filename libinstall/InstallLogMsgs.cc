@@ -87,13 +87,27 @@ void logDownloadFailure(const char* reason) {
 
 void logDownloadCancel() { installLog(kSeverityNotice, "Download cancelled"); }
 
-void logDownloadRetry(int retry, int retries, const char* reason, unsigned long long resumeAt) {
-  installLog(kSeverityNotice, "Download retry %d of %d after: %s; resuming at %llu bytes", retry,
-             retries, outside(reason).c_str(), resumeAt);
+void logDownloadRetry(int retry, int retries, const char* reason, long status, long long waitMs) {
+  if (status > 0) {
+    installLog(kSeverityNotice, "Download retry %d of %d in %lld ms after: HTTP %ld, %s", retry,
+               retries, waitMs, status, outside(reason).c_str());
+    return;
+  }
+  installLog(kSeverityNotice, "Download retry %d of %d in %lld ms after: %s", retry, retries,
+             waitMs, outside(reason).c_str());
 }
 
 void logNoPrivateDownloadFolder() {
   installLog(kSeverityError, "No private download folder could be made");
+}
+
+void logDownloadStartsOver(const char* reason) {
+  installLog(kSeverityNotice, "Download starts over: %s", outside(reason).c_str());
+}
+
+void logDownloadFailureAtProxy(const char* reason, const char* proxy) {
+  installLog(kSeverityError, "Download failure: %s (proxy %s)", outside(reason).c_str(),
+             address(proxy).c_str());
 }
 
 void logSigValid(const char* kind) { installLog(kSeverityNotice, "%s signature verified", kind); }

@@ -19,9 +19,14 @@ void logDownloadDest(const char* path);
 void logDownloadSuccess();
 void logDownloadFailure(const char* reason);
 void logDownloadCancel();
-// One transfer failed for a reason that may pass; attempt retry of retries follows.
-void logDownloadRetry(int retry, int retries, const char* reason, unsigned long long resumeAt);
+// One transfer failed for a reason that may pass; attempt retry of retries follows after
+// waitMs. status: the HTTP status that failed the attempt, 0 when it was not an answer.
+void logDownloadRetry(int retry, int retries, const char* reason, long status, long long waitMs);
 void logNoPrivateDownloadFolder();
+// What had arrived of a file is dropped, and the file is received from its start.
+void logDownloadStartsOver(const char* reason);
+// logDownloadFailure for a failure of the proxy, named without its user information.
+void logDownloadFailureAtProxy(const char* reason, const char* proxy);
 void logSigValid(const char* kind);
 void logSigInvalid(const char* kind);
 // Follows logSigInvalid with the verifier's reason for the refusal.

@@ -53,21 +53,27 @@ bool RetryingDownload::shouldRetry(const UrlDownload& attempt, const UrlError& e
   if (attemptsMade_ >= policy_.attempts) return false;
   switch (error.code) {
     case kUrlErrorNetworkConnectionLost:
-    case kUrlErrorTimedOut:
       return true;
+    case kUrlErrorTimedOut:
+      // A host that sends too little is there and slow: another attempt would only be as slow.
+      return !attempt.tooSlow();
     case kUrlErrorCannotFindHost:
     case kUrlErrorCannotConnectToHost:
       return reachedServer_;
     case kUrlErrorBadServerResponse:
-      // 416: the rest that was asked for is not there; the file starts over.
-      return isPassingStatus(attempt.statusCode()) || attempt.statusCode() == 416;
+      // An answer that cannot carry on the file (206, 416) is followed by a request for all of it.
+      return isPassingStatus(attempt.statusCode()) || !attempt.startOverReason().empty();
     default:
       return false;
   }
 }
 
-std::chrono::milliseconds RetryingDownload::waitAfter(const UrlDownload& attempt) const {
-  if (attempt.statusCode() == 416) return std::chrono::milliseconds(0);
+std::chrono::milliseconds RetryingDownload::waitAfter(const UrlDownload& attempt,
+                                                      const UrlError& error) const {
+  // The server is there and answers: only the question changes.
+  if (error.code == kUrlErrorBadServerResponse && !attempt.startOverReason().empty()) {
+    return std::chrono::milliseconds(0);
+  }
   if (const auto asked = attempt.retryAfter()) {
     // Compared in the server's own unit: a number of seconds that the server chose could
     // overflow on the way to milliseconds.
@@ -90,10 +96,12 @@ void RetryingDownload::didFailWithError(UrlDownload& download, const UrlError& e
   }
   next_ = std::move(partial);
   lastError_ = error;
-  delegate_.willRetry(download, attemptsMade_, policy_.attempts - 1, error,
-                      next_ ? next_->offset : 0);
+  const std::chrono::milliseconds wait = waitAfter(download, error);
+  delegate_.willRetry(download, attemptsMade_, policy_.attempts - 1, error, wait);
+  const std::string restart = download.startOverReason();
+  if (!restart.empty()) delegate_.willStartOver(download, restart);
   GMainContext* context = RunLoop::main().context();
-  GSource* source = g_timeout_source_new(static_cast<guint>(waitAfter(download).count()));
+  GSource* source = g_timeout_source_new(static_cast<guint>(wait.count()));
   g_source_set_callback(source, &RetryingDownload::onWaitOver, this, nullptr);
   wait_ = SourceId(context, g_source_attach(source, context));
   g_source_unref(source);
@@ -143,5 +151,9 @@ void RetryingDownload::didReceiveDataOfLength(UrlDownload& download, std::uint64
 }
 
 void RetryingDownload::didFinish(UrlDownload& download) { delegate_.didFinish(download); }
+
+void RetryingDownload::willStartOver(UrlDownload& download, const std::string& reason) {
+  delegate_.willStartOver(download, reason);
+}
 
 }  // namespace platform

@@ -44,7 +44,7 @@ class RetryingDownload : private UrlDownloadDelegate {
   RetryingDownload(std::string url, UrlDownloadDelegate& delegate, UrlDownload::Options options,
                    Policy policy);
   bool shouldRetry(const UrlDownload& attempt, const UrlError& error) const;
-  std::chrono::milliseconds waitAfter(const UrlDownload& attempt) const;
+  std::chrono::milliseconds waitAfter(const UrlDownload& attempt, const UrlError& error) const;
   static gboolean onWaitOver(gpointer self);
 
   void willSendRequest(UrlDownload& download, const std::string& newUrl) override;
@@ -57,6 +57,7 @@ class RetryingDownload : private UrlDownloadDelegate {
   void didReceiveDataOfLength(UrlDownload& download, std::uint64_t length) override;
   void didFinish(UrlDownload& download) override;
   void didFailWithError(UrlDownload& download, const UrlError& error) override;
+  void willStartOver(UrlDownload& download, const std::string& reason) override;
 
   std::string url_;
   UrlDownloadDelegate& delegate_;

@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "NetworkAddress.h"
 #include "RunLoop.h"
 #include "SuggestedFilename.h"
+#include "WebPage.h"
 
 namespace platform {
 namespace {
@@ -19,6 +21,7 @@ constexpr int kMaxRedirects = 16;
 constexpr long kReceiveBufferBytes = 128 * 1024;
 // How often the loop shows that the process runs, at most: a pause must be told from a stall.
 constexpr std::chrono::milliseconds kLongestBeat{1000};
+constexpr char kInwardRefused[] = "A redirect to this machine or its local network was refused.";
 
 void initialiseCurlOnce() {
   static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -100,6 +103,28 @@ bool proxyVariablesSet() {
 }
 
 std::string schemeOf(const std::string& url) { return lowerTrimmed(url.substr(0, url.find(':'))); }
+
+// The proxy that libcurl takes from the environment for url, in its order; empty for none.
+std::string environmentProxy(const std::string& url) {
+  const std::string scheme = schemeOf(url);
+  std::string upper = scheme + "_PROXY";
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  // libcurl reads http_proxy in lower case only: HTTP_PROXY is what a CGI request's header sets.
+  for (const std::string& name : {scheme + "_proxy", scheme == "http" ? std::string() : upper,
+                                  std::string("all_proxy"), std::string("ALL_PROXY")}) {
+    const char* value = name.empty() ? nullptr : std::getenv(name.c_str());
+    if (value && *value) return value;
+  }
+  return {};
+}
+
+bool noProxyExceptions() {
+  for (const char* name : {"no_proxy", "NO_PROXY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
 
 bool isHttpUrl(const std::string& url) {
   const std::string scheme = schemeOf(url);
@@ -229,6 +254,7 @@ bool UrlDownload::askForTheRest() {
   if (!full) return false;
   requestHeaders_ = std::move(headers);
   const std::string range = std::to_string(written_) + "-";
+  rangeAsked_ = true;
   return curl_easy_setopt(easy_.get(), CURLOPT_HTTPHEADER, requestHeaders_.get()) == CURLE_OK &&
          curl_easy_setopt(easy_.get(), CURLOPT_RANGE, range.c_str()) == CURLE_OK;
 }
@@ -237,6 +263,8 @@ bool UrlDownload::request(const std::string& url) {
   bodyWireBytes_ = 0;
   if (curl_easy_setopt(easy_.get(), CURLOPT_URL, url.c_str()) != CURLE_OK) return false;
   proxied_ = proxyVariablesSet();
+  proxy_ = environmentProxy(url);
+  surelyProxied_ = !proxy_.empty() && !noProxyExceptions();
   if (isHttpUrl(url)) {
     lookup_ = ProxyLookup::start(
         url, [this](std::optional<std::string> proxy) { proxyResolved(std::move(proxy)); });
@@ -246,7 +274,10 @@ bool UrlDownload::request(const std::string& url) {
 
 void UrlDownload::proxyResolved(std::optional<std::string> proxy) {
   lookup_.reset();
-  if (proxy) proxied_ = true;
+  if (proxy) {
+    proxied_ = surelyProxied_ = true;
+    proxy_ = *proxy;
+  }
   CURL* easy = easy_.get();
   // Without a proxy of the resolver's, libcurl's own handling of the variables applies; with
   // one, the resolver has already applied its exceptions (ignore-hosts, no_proxy).
@@ -383,6 +414,9 @@ bool UrlDownload::endOfHeaders() {
     return redirectTo(resolveUrl(effectiveUrl(), location_));
   }
   status_ = status;
+  if (status == 416 && rangeAsked_) {
+    return cannotContinue("the server has not the rest that was asked for");
+  }
   if (status >= 300) {
     const bool missing = status == 404 || status == 410;
     error_ = UrlError::make(missing ? kUrlErrorFileDoesNotExist : kUrlErrorBadServerResponse,
@@ -398,6 +432,12 @@ bool UrlDownload::redirectTo(const std::string& target) {
     error_ = UrlError::make(kUrlErrorUnsupportedURL, target);
     return false;
   }
+  // Whoever can forge a plain-HTTP answer would otherwise serve the rest of the transfer.
+  if (schemeOf(effectiveUrl()) == "https" && schemeOf(target) == "http") {
+    error_ = UrlError::make(kUrlErrorUnsupportedURL, target,
+                            "A redirect from an https address to an http one was refused.");
+    return false;
+  }
   if (redirects_ >= kMaxRedirects) {
     error_ = UrlError::make(kUrlErrorHTTPTooManyRedirects, effectiveUrl());
     return false;
@@ -405,7 +445,7 @@ bool UrlDownload::redirectTo(const std::string& target) {
   // A name is checked again once connected (onConnected): it may resolve to anything.
   inwardBarred_ = options_.refuseInwardRedirects && !redirectedFromLoopback();
   if (inwardBarred_ && isInwardHost(hostOf(target))) {
-    error_ = UrlError::make(kUrlErrorCannotConnectToHost, target);
+    error_ = UrlError::make(kUrlErrorCannotConnectToHost, target, kInwardRefused);
     return false;
   }
   delegate_.willSendRequest(*this, target);
@@ -428,7 +468,8 @@ int UrlDownload::onConnected(void* self, char* peer, char*, int, int) {
   if (!download->inwardBarred_ || download->proxied_ || !NetworkAddress::isInward(peer)) {
     return CURL_PREREQFUNC_OK;
   }
-  download->error_ = UrlError::make(kUrlErrorCannotConnectToHost, download->effectiveUrl());
+  download->error_ =
+      UrlError::make(kUrlErrorCannotConnectToHost, download->effectiveUrl(), kInwardRefused);
   return CURL_PREREQFUNC_ABORT;
 }
 
@@ -441,7 +482,12 @@ void UrlDownload::followRedirect() {
 }
 
 bool UrlDownload::responseArrived(long status) {
-  if (continuing_ && written_ > 0 && status == 206) return carriesOn();
+  // A part of a file is only ever taken as the rest that was asked for.
+  if (status == 206) {
+    return rangeAsked_
+               ? carriesOn()
+               : cannotContinue("the server sent a part of the file that was not asked for");
+  }
   if (continuing_ && !startsAgain()) return false;
   const std::string fresh = etag_.empty() ? lastModified_ : etag_;
   validator_ = fresh;
@@ -464,6 +510,7 @@ bool UrlDownload::responseArrived(long status) {
     const std::string_view full(type);
     response.mimeType = lowerTrimmed(full.substr(0, full.find(';')));
   }
+  sniffing_ = options_.refuseWebPages && response.mimeType == "text/html";
   response.suggestedFilename = suggestedFilename(contentDisposition_, response.url);
 
   delegate_.didReceiveResponse(*this, response);
@@ -497,20 +544,44 @@ bool UrlDownload::carriesOn() {
   curl_off_t length = -1;
   curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
   if (!rangeIsTheRest(contentRange_, written_) || contentEncoded_) {
-    error_ = UrlError::make(kUrlErrorBadServerResponse, effectiveUrl());
-    return false;
+    return cannotContinue("the rest that the server sent is not the rest that was asked for");
+  }
+  // A server that does not heed If-Range sends the rest of whatever it has now.
+  if (etag_ != validator_ && lastModified_ != validator_) {
+    return cannotContinue("the rest that the server sent is of another version of the file");
   }
   if (length > 0 && static_cast<std::uint64_t>(length) > options_.maxBytes - written_) {
     error_ = UrlError::make(kUrlErrorDataLengthExceedsMaximum, effectiveUrl());
     return false;
   }
-  if (!etag_.empty() || !lastModified_.empty()) validator_ = etag_.empty() ? lastModified_ : etag_;
   return true;
+}
+
+// This answer fails the attempt, and the next one asks for the whole file.
+bool UrlDownload::cannotContinue(const char* reason) {
+  startOver_ = reason;
+  error_ = UrlError::make(kUrlErrorBadServerResponse, effectiveUrl());
+  return false;
+}
+
+std::string UrlDownload::startOverReason() const {
+  if (!startOver_.empty()) return startOver_;
+  if (!appendable_ && written_ > 0) {
+    return "what arrived was decoded and cannot be continued by a range";
+  }
+  return {};
 }
 
 // The server sends the whole file (it ignored the range, or the file changed): it is written
 // again from its start.
 bool UrlDownload::startsAgain() {
+  if (rangeAsked_) {
+    const std::string& now = etag_.empty() ? lastModified_ : etag_;
+    delegate_.willStartOver(*this, now == validator_
+                                       ? "the server sent the whole file, not the rest"
+                                       : "the file changed on the server");
+    if (cancelled_) return false;
+  }
   continuing_ = false;
   written_ = 0;
   if (file_->truncate()) return true;
@@ -606,6 +677,7 @@ bool UrlDownload::store(const char* data, std::size_t length) {
   }
   if (!localResponse()) return false;
   if (cancelled_ || !file_ || error_) return false;
+  if (sniffing_ && !sniff(std::string_view(data, length))) return false;
   if (decoder_) {
     const GzipDecoder::Status status = decoder_->decode(
         data, length, [this](const char* out, std::size_t n) { return write(out, n); });
@@ -618,6 +690,19 @@ bool UrlDownload::store(const char* data, std::size_t length) {
   }
   delegate_.didReceiveDataOfLength(*this, length);
   return !cancelled_;
+}
+
+// Decided as soon as enough of the body has come, or at its end.
+bool UrlDownload::sniff(std::string_view data) {
+  sniffed_.append(data.substr(0, kWebPageSniffBytes - sniffed_.size()));
+  return sniffed_.size() < kWebPageSniffBytes || notAWebPage();
+}
+
+bool UrlDownload::notAWebPage() {
+  sniffing_ = false;
+  if (!looksLikeWebPage(sniffed_)) return true;
+  error_ = UrlError::make(kUrlErrorNotConnectedToInternet, effectiveUrl());
+  return false;
 }
 
 bool UrlDownload::write(const char* data, std::size_t length) {
@@ -652,6 +737,8 @@ void UrlDownload::complete(CURLcode result) {
   }
   // An empty file on disk has no data to announce its response.
   if (result == CURLE_OK && !localResponse()) result = CURLE_WRITE_ERROR;
+  // A page cut short is still a page, and no later attempt may carry it on as the file.
+  if (!error_ && sniffing_) notAWebPage();
   stopTransfer();
   if (!error_) {
     if (result != CURLE_OK) {
@@ -664,12 +751,26 @@ void UrlDownload::complete(CURLcode result) {
       error_ = UrlError::make(kUrlErrorCannotCloseFile, failingUrl);
     }
   }
+  if (error_) blameProxy(result);
   finished_ = !error_;
   if (error_ && file_ && !options_.keepPartialFile) {
     file_->remove();
     file_.reset();
   }
   report_ = addSource(g_timeout_source_new(0), &UrlDownload::onReport);
+}
+
+// A proxy that refused or could not be reached is named: its users can do something about it.
+void UrlDownload::blameProxy(CURLcode result) {
+  const bool unreachable =
+      (result == CURLE_COULDNT_CONNECT && surelyProxied_) || result == CURLE_COULDNT_RESOLVE_PROXY;
+  if (proxy_.empty() || !(unreachable || error_->code == kUrlErrorUserAuthenticationRequired)) {
+    return;
+  }
+  if (result == CURLE_COULDNT_CONNECT) {
+    error_->localizedDescription = "Could not connect to the proxy.";
+  }
+  failedProxy_ = proxy_;
 }
 
 gboolean UrlDownload::onReport(gpointer self) {
@@ -721,15 +822,16 @@ gboolean UrlDownload::onRateCheck(gpointer self) {
   auto* download = static_cast<UrlDownload*>(self);
   download->rateCheck_.release();
   if (download->clock_->now() >= download->rateWindow_->deadline()) {
-    download->abortWith(kUrlErrorTimedOut);
+    download->tooSlow_ = true;
+    download->abortWith(kUrlErrorTimedOut, "The request timed out: the transfer was too slow.");
   } else {
     download->armRateCheck();
   }
   return G_SOURCE_REMOVE;
 }
 
-void UrlDownload::abortWith(int code) {
-  if (!error_) error_ = UrlError::make(code, effectiveUrl());
+void UrlDownload::abortWith(int code, const char* description) {
+  if (!error_) error_ = UrlError::make(code, effectiveUrl(), description);
   complete(CURLE_ABORTED_BY_CALLBACK);
 }
 
@@ -762,9 +864,7 @@ void UrlDownload::detach() {
 
 std::optional<UrlDownload::Continuation> UrlDownload::takePartial() {
   if (!file_ || finished_) return std::nullopt;
-  // 416: the rest that was asked for is not there, so the file starts over.
-  const bool carryOn = appendable_ && status_ != 416;
-  Continuation next{std::move(*file_), carryOn ? written_ : 0, validator_};
+  Continuation next{std::move(*file_), startOverReason().empty() ? written_ : 0, validator_};
   file_.reset();
   return next;
 }

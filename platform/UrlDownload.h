@@ -53,6 +53,9 @@ class UrlDownload {
     bool allowFiles = false;
     // Certificates that https hosts may show, trusted besides the system's.
     std::optional<std::string> extraCaFile;
+    // An HTML page served as text/html fails the transfer: what was asked for is never a page,
+    // and a network that wants a sign-in answers every address with one.
+    bool refuseWebPages = false;
   };
 
   // The file of an attempt that failed, and how the next attempt may go on with it.
@@ -86,6 +89,13 @@ class UrlDownload {
   long statusCode() const { return status_; }
   // How long that response asked the client to wait before it tries again.
   std::optional<std::chrono::seconds> retryAfter() const { return retryAfter_; }
+  // Why the next attempt cannot carry on what this one received; empty when it can.
+  std::string startOverReason() const;
+  // The transfer failed by the rate floor, not by the idle time-out: the host is there, and slow.
+  bool tooSlow() const { return tooSlow_; }
+  // After a failure: the proxy that refused or could not be reached, as it was given (with any
+  // credentials); empty when the failure was not the proxy's.
+  const std::string& failedProxy() const { return failedProxy_; }
 
  private:
   UrlDownload(std::string url, UrlDownloadDelegate& delegate, Options options,
@@ -116,7 +126,10 @@ class UrlDownload {
   bool responseArrived(long status);
   bool localResponse();
   bool carriesOn();
+  bool cannotContinue(const char* reason);
   bool startsAgain();
+  bool sniff(std::string_view data);
+  bool notAWebPage();
   bool redirectTo(const std::string& target);
   bool redirectedFromLoopback() const;
   void followRedirect();
@@ -126,7 +139,8 @@ class UrlDownload {
   bool write(const char* data, std::size_t length);
   void arrived(std::uint64_t wireBytes);
   void complete(CURLcode result);
-  void abortWith(int code);
+  void abortWith(int code, const char* description = nullptr);
+  void blameProxy(CURLcode result);
   void stopTransfer();
   void detach();
   void armIdleCheck(std::chrono::milliseconds delay);
@@ -147,6 +161,11 @@ class UrlDownload {
   bool proxied_ = false;
   // This request follows a redirect that may not lead inward.
   bool inwardBarred_ = false;
+  // The proxy this request is given, if any, and whether it certainly goes through it (no
+  // exceptions of libcurl's own could let it go straight to the host).
+  std::string proxy_;
+  bool surelyProxied_ = false;
+  std::string failedProxy_;
   std::map<curl_socket_t, SourceId> watches_;
   SourceId curlTimer_;
   SourceId idleCheck_;
@@ -173,7 +192,13 @@ class UrlDownload {
   long status_ = 0;
   // The file goes on from written_, if the server's answer matches validator_.
   bool continuing_ = false;
+  bool rangeAsked_ = false;
   std::string validator_;
+  std::string startOver_;
+  bool tooSlow_ = false;
+  // The body's first bytes, while it may still turn out to be a web page.
+  bool sniffing_ = false;
+  std::string sniffed_;
   bool appendable_ = true;
   bool finished_ = false;
   CurlListPtr requestHeaders_;

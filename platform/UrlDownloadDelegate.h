@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -36,9 +37,11 @@ class UrlDownloadDelegate {
   virtual void didFinish(UrlDownload& download) = 0;
   virtual void didFailWithError(UrlDownload& download, const UrlError& error) = 0;
   // Only from a RetryingDownload: the attempt failed for a reason that may pass, and attempt
-  // retry of retries follows, from byte resumeAt. The other reports of the transfer come once.
+  // retry of retries follows after wait. The other reports of the transfer come once.
   virtual void willRetry(UrlDownload& /*download*/, int /*retry*/, int /*retries*/,
-                         const UrlError& /*reason*/, std::uint64_t /*resumeAt*/) {}
+                         const UrlError& /*reason*/, std::chrono::milliseconds /*wait*/) {}
+  // What had arrived of the file is dropped, for reason: the file is received from its start.
+  virtual void willStartOver(UrlDownload& /*download*/, const std::string& /*reason*/) {}
 };
 
 }  // namespace platform

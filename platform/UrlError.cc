@@ -16,6 +16,9 @@ const char* describe(int code) {
       return "The network connection was lost.";
     case kUrlErrorHTTPTooManyRedirects:
       return "too many HTTP redirects";
+    case kUrlErrorNotConnectedToInternet:
+      return "The network answered with a web page instead of the file; a sign-in to the network "
+             "may be needed.";
     case kUrlErrorBadServerResponse:
       return "bad server response";
     case kUrlErrorUserAuthenticationRequired:
@@ -44,8 +47,9 @@ const char* describe(int code) {
 }
 }  // namespace
 
-UrlError UrlError::make(int code, std::string failingUrl) {
-  return UrlError{NSURLErrorDomain, code, describe(code), std::move(failingUrl)};
+UrlError UrlError::make(int code, std::string failingUrl, const char* description) {
+  return UrlError{NSURLErrorDomain, code, description ? description : describe(code),
+                  std::move(failingUrl)};
 }
 
 }  // namespace platform

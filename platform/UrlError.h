@@ -15,6 +15,7 @@ enum UrlErrorCode : int {
   kUrlErrorCannotConnectToHost = -1004,
   kUrlErrorNetworkConnectionLost = -1005,
   kUrlErrorHTTPTooManyRedirects = -1007,
+  kUrlErrorNotConnectedToInternet = -1009,
   kUrlErrorBadServerResponse = -1011,
   kUrlErrorUserAuthenticationRequired = -1013,
   kUrlErrorFileDoesNotExist = -1100,
@@ -34,8 +35,9 @@ struct UrlError {
   std::string localizedDescription;
   std::string failingUrlString;
 
-  // An error of the URL-loading domain with its English description.
-  static UrlError make(int code, std::string failingUrl);
+  // An error of the URL-loading domain with its English description, or with the given one where
+  // the code alone would tell the user something else than what happened.
+  static UrlError make(int code, std::string failingUrl, const char* description = nullptr);
 };
 
 }  // namespace platform

@@ -23,6 +23,7 @@ using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
 
 using testsupport::kMessage0;
+const std::string kMessage5 = "Unable to download Kavex ZEL. Make sure that you\u2019re connected";
 const std::string kPki = MOORSTEP_TEST_PKI;
 constexpr long long kMiB = 1 << 20;
 
@@ -225,6 +226,41 @@ TEST_F(DownloadLimits, AHostileHostCannotMakeARunStoreMoreThanItsLimit) {
     EXPECT_TRUE(fs::is_empty(box_.tmpDir())) << c.to;
     fs::remove(www_ + c.path + ".route");
   }
+}
+
+// A network that wants a sign-in answers every address with its own page, directly or through a
+// redirect: that is a network to connect to, never a signature to judge.
+TEST_F(DownloadLimits, AWebPageInsteadOfAFileIsANetworkFailure) {
+  box_.dir().write("www/portal.html",
+                   "\xef\xbb\xbf\n  <!DOCTYPE html><html><body>Sign in</body></html>");
+  const struct {
+    std::string path;
+    std::string to;
+  } cases[] = {
+      {installerPath_, "/type/text_html/portal.html"},
+      {signaturePath_, "/type/text_html/portal.html"},
+      {installerPath_, "/redirect-to?url=/type/text_html%3Bcharset=utf-8/portal.html"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path + " " + c.to);
+    route(c.path, c.to);
+    RunResult r = box_.run(exe_, {});
+    EXPECT_EQ(r.exitCode, 11);
+    EXPECT_NE(r.err.find(kMessage5), std::string::npos) << r.err;
+    EXPECT_TRUE(logged(r,
+                       "Download failure: The network answered with a web page instead of the "
+                       "file; a sign-in to the network may be needed."));
+    EXPECT_EQ(logged(r, "Download success"), c.path == signaturePath_) << "the installer only";
+    for (const std::string& line : testsupport::logTexts(r.log)) {
+      EXPECT_EQ(line.find("signature v"), std::string::npos) << line;
+    }
+    EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+    fs::remove(www_ + c.path + ".route");
+  }
+  // Other text served as a web page is the file itself.
+  box_.dir().write("www/portal.html", "not a page");
+  route(installerPath_, "/type/text_html/portal.html");
+  EXPECT_EQ(box_.run(exe_, {}).exitCode, 13);
 }
 
 TEST_F(DownloadLimits, TextFromTheServerAndTheEnvironmentIsLoggedEscaped) {

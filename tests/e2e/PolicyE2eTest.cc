@@ -243,6 +243,25 @@ TEST_F(Policy, AnHttpsMirrorIsTrustedThroughTheExtraCertificates) {
   r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(runtimeInstalled());
+
+  // A mirror that sends the transfer on to plain HTTP would let anyone on the way serve it.
+  fs::remove_all(box_.localDataDir() + "/Frameworks");
+  box_.dir().write("www/tls-moved" + installerPath_,
+                   "HTTP/1.0 302 Found\r\nLocation: " + server_.url(installerPath_) + "\r\n\r\n");
+  testsupport::LoopbackService redirecting(www_ + "/tls-moved", [&](int port) {
+    return Strings{openssl,   "s_server",           "-quiet", "-HTTP",
+                   "-accept", std::to_string(port), "-cert",  pki + "/mirror.pem",
+                   "-key",    pki + "/mirror.key"};
+  });
+  box_.writePolicy("[Download]\nSources=https://127.0.0.1:" + std::to_string(redirecting.port()) +
+                   "\n[Network]\nCAFile=" + pki + "/ca.pem\n");
+  const std::size_t served = server_.requests().size();
+  r = box_.run(exe_, {});
+  EXPECT_EQ(r.exitCode, 11);
+  EXPECT_TRUE(
+      logged(r, "Download failure: A redirect from an https address to an http one was refused."));
+  EXPECT_EQ(server_.requests().size(), served);
+  EXPECT_FALSE(runtimeInstalled());
 }
 
 // A folder on disk as the only source, in a network namespace without interfaces, so that no

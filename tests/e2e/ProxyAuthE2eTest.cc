@@ -193,8 +193,11 @@ TEST_F(ProxyAuth, EachSchemeIsAnsweredWithTheAddressesCredentialsAndNeverPrompte
     EXPECT_EQ(r.exitCode, exitCode);
     EXPECT_EQ(fs::exists(box_.localDataDir() + "/Frameworks/Kavex ZEL.framework"), exitCode == 0);
     if (exitCode != 0) {
-      EXPECT_TRUE(logged(
-          r, "Download failure: The proxy asked for authentication that could not be given."));
+      EXPECT_TRUE(logged(r,
+                         "Download failure: The proxy asked for authentication that could not be "
+                         "given. (proxy " +
+                             squid.address("") + ")"));
+      EXPECT_NE(r.err.find("Unable to download Kavex ZEL."), std::string::npos) << r.err;
     }
     for (const std::string& line : testsupport::logTexts(r.log)) {
       EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;

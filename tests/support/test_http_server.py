@@ -44,6 +44,9 @@ Routes (NAME is a file of the folder):
                                ranges=ignore Range is ignored: always the whole file
                                ranges=refuse every Range is answered with 416
                                ranges=short  a Range is answered with all but the last byte
+                               ranges=stitch a Range is answered with 206 whatever If-Range says
+                               partial=1     the first `times` requests without a Range get a
+                                             206 with the first half of the file
                                validator=etag|date|changing  what the file's version shows:
                                              an ETag, a Last-Modified date, an ETag that is
                                              new on every request
@@ -423,12 +426,16 @@ class Handler(BaseHTTPRequestHandler):
             version = version.replace('"v', '"gz')
         if validator != "date":
             headers.append(("ETag", version))
-        start, status = self.wanted_range(length, version, option("ranges") != "ignore")
+        start, status = self.wanted_range(length, version, option("ranges"))
+        # A part that nobody asked for claims to be the file's first half.
+        unasked = status == 200 and option("partial") and misbehaves
+        status = 206 if unasked else status
         if status == 416:
             self.send_bytes(b"", 416, [("Content-Range", "bytes */%d" % length)], length=0)
             return
         # What this answer claims to hold: a short range stops one byte before the end.
         served = length - 1 if status == 206 and option("ranges") == "short" else length
+        served = length // 2 if unasked else served
         if status == 206:
             headers.append(("Content-Range", "bytes %d-%d/%d" % (start, served - 1, length)))
         end = served
@@ -454,16 +461,16 @@ class Handler(BaseHTTPRequestHandler):
         if end < served:
             self.misbehave(option("then", "reset"), int(option("stall", STALL_SECONDS * 1000)))
 
-    def wanted_range(self, length, version, honoured):
+    def wanted_range(self, length, version, ranges):
         asked = self.headers.get("Range")
         if asked is None:
             return 0, 200
         self.note("range %s if-range %s" % (asked, self.headers.get("If-Range", "")))
-        if self.path.endswith("ranges=refuse"):
+        if ranges == "refuse":
             return 0, 416
-        if not honoured or not asked.startswith("bytes=") or not asked.endswith("-"):
+        if ranges == "ignore" or not asked.startswith("bytes=") or not asked.endswith("-"):
             return 0, 200
-        if self.headers.get("If-Range", version) != version:
+        if ranges != "stitch" and self.headers.get("If-Range", version) != version:
             return 0, 200
         start = int(asked[len("bytes="):-1])
         return (start, 206) if start < length else (start, 416)

@@ -211,9 +211,14 @@ TEST_F(BootstrapperRun, TheChainsFailuresEndWithTheirCodesAndMessages) {
   // A list that the network ended asks the user to check the connection; any other failure
   // keeps the message it had.
   const std::vector<std::pair<int, int>> messageForError = {
-      {platform::kUrlErrorCannotFindHost, 5},           {platform::kUrlErrorCannotConnectToHost, 5},
-      {platform::kUrlErrorNetworkConnectionLost, 5},    {platform::kUrlErrorTimedOut, 5},
-      {platform::kUrlErrorDataLengthExceedsMaximum, 0}, {platform::kUrlErrorCannotWriteToFile, 0},
+      {platform::kUrlErrorCannotFindHost, 5},
+      {platform::kUrlErrorCannotConnectToHost, 5},
+      {platform::kUrlErrorNetworkConnectionLost, 5},
+      {platform::kUrlErrorTimedOut, 5},
+      {platform::kUrlErrorDataLengthExceedsMaximum, 0},
+      {platform::kUrlErrorCannotWriteToFile, 0},
+      {platform::kUrlErrorUserAuthenticationRequired, 5},
+      {platform::kUrlErrorNotConnectedToInternet, 5},
   };
   for (const auto& [code, id] : messageForError) {
     SCOPED_TRACE(code);

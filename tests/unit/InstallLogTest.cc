@@ -48,7 +48,10 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
   install::logDownloadSuccess();
   install::logDownloadFailure("could not start download");
   install::logDownloadCancel();
-  install::logDownloadRetry(2, 4, "The network connection was lost.", 52428800ULL);
+  install::logDownloadRetry(2, 4, "The network connection was lost.", 0, 2000);
+  install::logDownloadRetry(1, 4, "bad server response", 503, 1000);
+  install::logDownloadStartsOver("the file changed on the server");
+  install::logDownloadFailureAtProxy("Could not connect to the proxy.", "http://u:pw@proxy:3128");
   install::logNoPrivateDownloadFolder();
   install::logSigValid("Detached");
   install::logSigInvalid("Detached");
@@ -77,8 +80,10 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
       {LOG_NOTICE, "Download success"},
       {LOG_ERR, "Download failure: could not start download"},
       {LOG_NOTICE, "Download cancelled"},
-      {LOG_NOTICE,
-       "Download retry 2 of 4 after: The network connection was lost.; resuming at 52428800 bytes"},
+      {LOG_NOTICE, "Download retry 2 of 4 in 2000 ms after: The network connection was lost."},
+      {LOG_NOTICE, "Download retry 1 of 4 in 1000 ms after: HTTP 503, bad server response"},
+      {LOG_NOTICE, "Download starts over: the file changed on the server"},
+      {LOG_ERR, "Download failure: Could not connect to the proxy. (proxy http://proxy:3128)"},
       {LOG_ERR, "No private download folder could be made"},
       {LOG_NOTICE, "Detached signature verified"},
       {LOG_ERR, "Detached signature validation failed"},
