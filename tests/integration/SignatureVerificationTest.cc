@@ -460,11 +460,15 @@ TEST_F(RevocationPolicyRun, AFolderTakesThePlaceOfTheDownloads) {
   provide("intermediate.crl", "intermediate-revokes-good.crl");
   EXPECT_EQ(verify(inFolder(false)), false);
   EXPECT_EQ(reason_, "certificate revoked");
+  provide("intermediate.crl", "intermediate-expired-2020-revokes-good.crl");
+  EXPECT_EQ(verify(inFolder(true)), false) << "an expired list still proves a revocation";
+  EXPECT_EQ(reason_, "certificate revoked");
   EXPECT_TRUE(server_.requests().empty());
 }
 
-// Missing, unreadable, forged: under require each refuses and the reason names the list; by
-// default none of them does.
+// Missing, unreadable, forged, of another issuer, outside its validity window (a replay of one
+// from before a revocation), limited to a reason: under require each refuses and the reason
+// names the list; by default none of them does.
 TEST_F(RevocationPolicyRun, ARequiredListThatCannotBeHadRefusesAndIsNamed) {
   const std::string root = "http://crl.moorstep.test/root.crl";
   const std::string intermediate = "http://crl.moorstep.test/intermediate.crl";
@@ -482,7 +486,9 @@ TEST_F(RevocationPolicyRun, ARequiredListThatCannotBeHadRefusesAndIsNamed) {
 
   provide("root.crl", "root-empty.crl");
   EXPECT_EQ(verify({true, std::nullopt}), true) << "both downloaded";
-  for (const char* unusable : {"intermediate-forged-revokes-good.crl", "../data.bin"}) {
+  for (const char* unusable : {"intermediate-forged-revokes-good.crl", "../data.bin",
+                               "root-empty.crl", "intermediate-expired-2020.crl",
+                               "intermediate-future.crl", "intermediate-key-compromise.crl"}) {
     provide("intermediate.crl", unusable);
     EXPECT_EQ(verify(inFolder(false)), true) << unusable;
     EXPECT_EQ(verify(inFolder(true)), false) << unusable;
