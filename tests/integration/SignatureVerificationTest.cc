@@ -331,25 +331,29 @@ TEST_F(Revocation, ListsOutsideTheirWindowOrLimitedToAReasonProveWhatTheyName) {
 }
 
 // Indirect lists count: the root's, and one by a list-signing certificate that the signature
-// carries, when the signer's distribution point names that list's issuer. A list whose signing
-// certificate is not carried proves nothing.
+// carries, when the signer's distribution point names that list's issuer; such a list also
+// meets a policy that requires the lists. A list whose signing certificate is not carried proves
+// nothing.
 TEST_F(Revocation, IndirectListsCountWhenTheirIssuerIsKnown) {
   struct Case {
     std::string signature, list;
-    bool revoked;
+    bool revoked, meetsRequire;
   };
   const std::vector<Case> cases = {
-      {"indirect.p7", "root-indirect-revokes-indirect", true},
-      {"indirect.p7", "root-indirect-empty", false},
-      {"delegated.p7", "crl-signer-revokes-delegated", true},
-      {"delegated.p7", "crl-signer-empty", false},
-      {"delegated-uncarried.p7", "crl-signer-revokes-delegated", false},
+      {"indirect.p7", "root-indirect-revokes-indirect", true, false},
+      {"indirect.p7", "root-indirect-empty", false, true},
+      {"delegated.p7", "crl-signer-revokes-delegated", true, false},
+      {"delegated.p7", "crl-signer-empty", false, true},
+      {"delegated-uncarried.p7", "crl-signer-revokes-delegated", false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.signature + " with " + c.list);
-    capture(c.signature);
-    EXPECT_EQ(check({"root-empty.crl", c.list + ".crl"}), !c.revoked);
-    EXPECT_EQ(moorstep::callbackErrorNumber == X509_V_ERR_CERT_REVOKED, c.revoked);
+    for (const bool require : {false, true}) {
+      capture(c.signature);
+      verifier_.setRevocationPolicy({require, std::nullopt});
+      EXPECT_EQ(check({"root-empty.crl", c.list + ".crl"}), require ? c.meetsRequire : !c.revoked);
+      EXPECT_EQ(moorstep::callbackErrorNumber == X509_V_ERR_CERT_REVOKED, c.revoked);
+    }
   }
 }
 
