@@ -137,6 +137,34 @@ long handleSignalsWhileReading(BIO* bio, int operation, const char*, std::size_t
   return result;
 }
 
+// Why the library refused a signature when no certificate was at fault, taken from its error
+// queue, which is left empty: what the first refusal of the PKCS#7 layer means where that is
+// known, else the library's own text.
+std::string signatureFailureReason() {
+  std::string reason = "the library gave no reason";
+  bool decided = false;
+  while (const unsigned long error = ERR_get_error()) {
+    if (decided) continue;
+    if (const char* text = ERR_reason_error_string(error)) reason = text;
+    if (ERR_GET_LIB(error) != ERR_LIB_PKCS7) continue;
+    decided = true;
+    switch (ERR_GET_REASON(error)) {
+      case PKCS7_R_DIGEST_FAILURE:
+        reason = "the file differs from the one signed";
+        break;
+      case PKCS7_R_SIGNATURE_FAILURE:
+        reason = "the signature does not verify with the signer's key";
+        break;
+      case PKCS7_R_CONTENT_AND_DATA_PRESENT:
+        reason = "the signature carries content of its own";
+        break;
+      default:
+        break;
+    }
+  }
+  return reason;
+}
+
 // Digests that collisions have broken: a certificate or signature made with one proves nothing.
 // SHA-1 is not among them; old publisher PKIs still sign with it.
 bool isWeakDigest(int nid) { return nid == NID_md2 || nid == NID_md4 || nid == NID_md5; }
@@ -579,12 +607,18 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
   std::size_t unchecked = 0;
   BIO_set_callback_arg(data.get(), reinterpret_cast<char*>(&unchecked));
   BIO_set_callback_ex(data.get(), &handleSignalsWhileReading);
+  // Nothing left from an earlier verification in this process may pass for this one's reason.
+  callbackError.reset();
+  callbackErrorNumber = X509_V_OK;
+  ERR_clear_error();
   // PKCS7_NO_DUAL_CONTENT: a signature that embeds content of its own is refused when a
   // detached file is given too, as the library did before OpenSSL 3.
   const bool verified =
       PKCS7_verify(pkcs7, nullptr, store.get(), data.get(), nullptr, PKCS7_NO_DUAL_CONTENT) == 1;
   if (!verified) {
-    setErrorString("Error verifying code signature. " + callbackError.value_or(""));
+    // A certificate's error is the more precise one; the queue is emptied either way.
+    const std::string libraryReason = signatureFailureReason();
+    setErrorString("Error verifying code signature. " + callbackError.value_or(libraryReason));
     return false;
   }
   if (std::optional<std::string> weak = weakDigestIn(pkcs7, certChain.get())) {
