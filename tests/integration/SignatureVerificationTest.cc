@@ -174,8 +174,8 @@ TEST_F(Signatures, CertificateErrorsCarryTheLibrarysTextAndCode) {
 
 TEST_F(Signatures, AGoodSignatureLeavesTheChainAnchorFirstSignerLast) {
   // Signature file and signer: RSA (PKCS#1 v1.5, also 1024 bits and with an RSA-PSS key) and
-  // ECDSA, SHA-1 to SHA-512 (also a certificate signed with SHA-1), with and without signed
-  // attributes, DER and BER, made by openssl smime and cms and by GnuTLS.
+  // ECDSA, SHA-1 to SHA-512 and SHA-3 (also certificates signed with SHA-1 and SHA-3), with and
+  // without signed attributes, DER and BER, made by openssl smime and cms and by GnuTLS.
   const std::vector<std::pair<std::string, std::string>> signatures = {
       {"good", "good"},
       {"reordered", "reordered"},
@@ -197,6 +197,15 @@ TEST_F(Signatures, AGoodSignatureLeavesTheChainAnchorFirstSignerLast) {
       {"ec-p256-sha512", "ec-p256"},
       {"ec-p384-sha256", "ec-p384"},
       {"ec-p384-sha512", "ec-p384"},
+      {"ec-p521-sha256", "ec-p521"},
+      {"ec-p521-sha512", "ec-p521"},
+      {"form-sha3-256", "good"},
+      {"form-sha3-384", "good"},
+      {"form-sha3-512", "good"},
+      {"sha3-signer", "sha3-signer"},
+      // Nothing refuses an unknown critical extension, nor a key usage without digital signatures.
+      {"critical-unknown", "critical-unknown"},
+      {"ku-cert-sign", "ku-cert-sign"},
   };
   for (const auto& [signature, signer] : signatures) {
     SCOPED_TRACE(signature);
@@ -315,6 +324,7 @@ TEST_F(Revocation, ListsOutsideTheirWindowOrLimitedToAReasonProveWhatTheyName) {
       {"intermediate-future-revokes-good", true},
       {"intermediate-key-compromise-revokes-good", true},
       {"intermediate-pss-revokes-good", true},
+      {"intermediate-critical-unknown-revokes-good", true},
       {"intermediate-expired-2020", false},
       {"intermediate-future", false},
       {"intermediate-key-compromise", false},
