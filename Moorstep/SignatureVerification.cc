@@ -137,6 +137,34 @@ long handleSignalsWhileReading(BIO* bio, int operation, const char*, std::size_t
   return result;
 }
 
+// Why the library refused a signature when no certificate was at fault, taken from its error
+// queue, which is left empty: what the first refusal of the PKCS#7 layer means where that is
+// known, else the library's own text.
+std::string signatureFailureReason() {
+  std::string reason = "the library gave no reason";
+  bool decided = false;
+  while (const unsigned long error = ERR_get_error()) {
+    if (decided) continue;
+    if (const char* text = ERR_reason_error_string(error)) reason = text;
+    if (ERR_GET_LIB(error) != ERR_LIB_PKCS7) continue;
+    decided = true;
+    switch (ERR_GET_REASON(error)) {
+      case PKCS7_R_DIGEST_FAILURE:
+        reason = "the file differs from the one signed";
+        break;
+      case PKCS7_R_SIGNATURE_FAILURE:
+        reason = "the signature does not verify with the signer's key";
+        break;
+      case PKCS7_R_CONTENT_AND_DATA_PRESENT:
+        reason = "the signature carries content of its own";
+        break;
+      default:
+        break;
+    }
+  }
+  return reason;
+}
+
 // Digests that collisions have broken: a certificate or signature made with one proves nothing.
 // SHA-1 is not among them; old publisher PKIs still sign with it.
 bool isWeakDigest(int nid) { return nid == NID_md2 || nid == NID_md4 || nid == NID_md5; }
@@ -198,6 +226,19 @@ bool printCrlDistributionPoints(BIO* out, X509_EXTENSION* extension) {
     }
   }
   return true;
+}
+
+// The addresses of the lists that certificate names. Other kinds of names (the anchor's
+// directory name) are not addresses, and only a line that begins exactly with "URI:" is one.
+std::vector<std::string> addressesOf(X509* certificate) {
+  const std::optional<std::string> text =
+      SignatureVerification::extractX509v3Data(certificate, NID_crl_distribution_points);
+  std::vector<std::string> addresses;
+  if (!text) return addresses;
+  for (const std::string& line : platform::splitString(*text, '\n')) {
+    if (line.starts_with("URI:")) addresses.push_back(line.substr(4));
+  }
+  return addresses;
 }
 
 // The store's callback in the revocation phase (see useForRevocation): records as verifyCallback
@@ -301,19 +342,14 @@ void SignatureVerification::refuseWithoutList(const std::string& address) {
 }
 
 std::vector<std::string> SignatureVerification::crlAddresses(STACK_OF(X509) * chain) {
-  // Identical lines from several certificates collapse, so each list is fetched once.
-  std::set<std::string> lines;
+  // Identical addresses from several certificates collapse, so each list is fetched once.
+  std::set<std::string> addresses;
   for (int i = 0; chain && i < sk_X509_num(chain); ++i) {
-    const std::optional<std::string> text =
-        extractX509v3Data(sk_X509_value(chain, i), NID_crl_distribution_points);
-    if (!text || text->empty()) continue;
-    for (std::string& line : platform::splitString(*text, '\n')) lines.insert(std::move(line));
+    for (std::string& address : addressesOf(sk_X509_value(chain, i))) {
+      addresses.insert(std::move(address));
+    }
   }
-  std::vector<std::string> urls;
-  for (const std::string& line : lines) {
-    if (line.starts_with("URI:")) urls.push_back(line.substr(4));
-  }
-  return urls;
+  return {addresses.begin(), addresses.end()};
 }
 
 bool SignatureVerification::startFetchingCrlsOnSignature() {
@@ -433,48 +469,62 @@ bool SignatureVerification::checkCertsAgainstCrls() {
   }
   platform::X509CrlStackPtr crls = ok ? readCrls(untrusted.get()) : nullptr;
   ok = ok && crls;
+  // Lists that could not be checked at all are lists that cannot be had.
+  if (!ok) noteUnusableCrl(0);
   if (unusableRequiredCrl_) return false;
   install::logCertChainBegin();
   bool revoked = false;
+  std::optional<std::string> uncovered;
   while (ok && !revoked && sk_X509_num(captured.get()) > 0) {
     // The signer comes off first, the anchor's copy last.
     platform::X509Ptr certificate(sk_X509_pop(captured.get()));
-    if (hasCertificateBeenRevoked(certificate.get(), store.get(), untrusted.get(), crls.get())) {
+    const CrlVerdict verdict =
+        hasCertificateBeenRevoked(certificate.get(), store.get(), untrusted.get(), crls.get());
+    if (verdict == CrlVerdict::revoked) {
       revoked = true;
       install::logCertRevocationFound();
       setErrorString(callbackError);
+    } else if (verdict == CrlVerdict::unproven && policy_.require && !uncovered) {
+      // A certificate that names no list has none to require; the others go on being tested,
+      // as a revocation found further up says more than a missing list.
+      const std::vector<std::string> addresses = addressesOf(certificate.get());
+      if (!addresses.empty()) uncovered = addresses.front();
     }
   }
-  if (revoked) {
+  if (!revoked) unusableRequiredCrl_ = uncovered;
+  if (revoked || unusableRequiredCrl_) {
     install::logCertChainFailure();
   } else {
     install::logCertChainSuccess();
   }
   certChain.reset(sk_X509_new_null());
   if (!certChain) DebugTrace("Warning: Unable to recreate certChain");
-  return !revoked;
+  return !revoked && !unusableRequiredCrl_;
 }
 
-bool SignatureVerification::hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
-                                                      STACK_OF(X509) * chain,
-                                                      STACK_OF(X509_CRL) * crls) {
+SignatureVerification::CrlVerdict SignatureVerification::hasCertificateBeenRevoked(
+    X509* certificate, X509_STORE* store, STACK_OF(X509) * chain, STACK_OF(X509_CRL) * crls) {
   platform::X509StoreCtxPtr context(X509_STORE_CTX_new());
   if (!context) {
     DebugTrace("Warning: Unable to create X509_STORE_CTX object for CRL checks");
-    return false;
+    return CrlVerdict::unproven;
   }
   if (X509_STORE_CTX_init(context.get(), store, certificate, chain) != 1) {
     DebugTrace("Warning: Unable to initialize CRL verification context");
-    return false;
+    return CrlVerdict::unproven;
   }
   // Given as a set, the lists are found whoever signed them; looked up in the store, only by
   // the certificate's own issuer name, indirect ones would never be.
   X509_STORE_CTX_set0_crls(context.get(), crls);
-  if (X509_verify_cert(context.get()) == 1) return false;
-  if (callbackErrorNumber == X509_V_ERR_CERT_REVOKED) return true;
-  // Fail open: only a proven revocation rejects.
+  // The callback reads on past a list outside its validity window but records the error: a
+  // validation that passes with one recorded rested on a list that is not current.
+  callbackError.reset();
+  callbackErrorNumber = X509_V_OK;
+  const bool passed = X509_verify_cert(context.get()) == 1;
+  if (passed && callbackErrorNumber == X509_V_OK) return CrlVerdict::notRevoked;
+  if (!passed && callbackErrorNumber == X509_V_ERR_CERT_REVOKED) return CrlVerdict::revoked;
   DebugTrace("Warning: Ignoring failed CRL check: %@", callbackError.value_or(""));
-  return false;
+  return CrlVerdict::unproven;
 }
 
 platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path,
@@ -557,12 +607,18 @@ bool SignatureVerification::verifyDetachedSignature(PKCS7* pkcs7) {
   std::size_t unchecked = 0;
   BIO_set_callback_arg(data.get(), reinterpret_cast<char*>(&unchecked));
   BIO_set_callback_ex(data.get(), &handleSignalsWhileReading);
+  // Nothing left from an earlier verification in this process may pass for this one's reason.
+  callbackError.reset();
+  callbackErrorNumber = X509_V_OK;
+  ERR_clear_error();
   // PKCS7_NO_DUAL_CONTENT: a signature that embeds content of its own is refused when a
   // detached file is given too, as the library did before OpenSSL 3.
   const bool verified =
       PKCS7_verify(pkcs7, nullptr, store.get(), data.get(), nullptr, PKCS7_NO_DUAL_CONTENT) == 1;
   if (!verified) {
-    setErrorString("Error verifying code signature. " + callbackError.value_or(""));
+    // A certificate's error is the more precise one; the queue is emptied either way.
+    const std::string libraryReason = signatureFailureReason();
+    setErrorString("Error verifying code signature. " + callbackError.value_or(libraryReason));
     return false;
   }
   if (std::optional<std::string> weak = weakDigestIn(pkcs7, certChain.get())) {

@@ -55,12 +55,17 @@ class SignatureVerification {
   void verifyDataAtPath(const std::string& dataPath, const std::string& signaturePath);
   bool startFetchingCrlsOnSignature();
   void handleDownloaderDone(bool success, const std::vector<std::string>& files);
-  // False only when a certificate of the captured chain is proven revoked.
+  // False when a certificate of the captured chain is proven revoked, and under a policy that
+  // requires the lists, when one of them cannot be had.
   bool checkCertsAgainstCrls();
+  // What one test proved of a certificate. notRevoked takes a current list (inside its validity
+  // window) of the certificate's issuer, or of the issuer its distribution point names, that
+  // covers it for every reason; revoked takes any list of theirs, current or not.
+  enum class CrlVerdict { revoked, notRevoked, unproven };
   // The certificate is validated on its own, with chain as the certificates it may be issued
   // through and crls as every list of the run, whoever signed them.
-  static bool hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
-                                        STACK_OF(X509) * chain, STACK_OF(X509_CRL) * crls);
+  static CrlVerdict hasCertificateBeenRevoked(X509* certificate, X509_STORE* store,
+                                              STACK_OF(X509) * chain, STACK_OF(X509_CRL) * crls);
   // A list in DER, else in PEM form, when one of issuers signed it; its entries are decoded only
   // then. Null for a list that cannot be read or that none of them signed.
   static platform::X509CrlPtr readCrlFromPath(const std::string& path, STACK_OF(X509) * issuers);

@@ -255,7 +255,9 @@ TEST_F(Chain, ATamperedOrForeignSignatureNeverStartsTheInstaller) {
   RunResult r = box_.run(exe_, {});
   EXPECT_EQ(r.exitCode, 13);
   EXPECT_NE(r.err.find(kMessage6), std::string::npos);
-  EXPECT_EQ(refusalReason(r), "Signature check: Error verifying code signature. ");
+  EXPECT_EQ(
+      refusalReason(r),
+      "Signature check: Error verifying code signature. the file differs from the one signed");
   EXPECT_FALSE(runtimeInstalled());
 
   const std::vector<std::pair<std::string, std::string>> signers = {

@@ -17,16 +17,20 @@
 #   eku-only, eku-arc   the expected identifier alone; one inside its arc (...1.1.12.7)
 #   eku-sibling, eku-outer, eku-parent   ...1.1.120, 1.3.1.2.840.771204.1.1.12, ...1.1.1
 #   expired, not-yet-valid
-#   ec-p256, ec-p384   ECDSA keys on those curves
+#   ec-p256, ec-p384, ec-p521   ECDSA keys on those curves
+#   critical-unknown   an extension marked critical that no library knows
+#   ku-cert-sign   a key usage that allows only certificate signing
 #   ed25519        an Ed25519 key
 #   rsa-pss, rsa1024   an RSA-PSS key; a 1024-bit RSA key
-#   sha1-signer, md5-signer, md4-signer   certificates signed with those digests
+#   sha1-signer, sha3-signer, md5-signer, md4-signer   certificates signed with SHA-1, SHA3-256,
+#                  MD5, MD4
 #   under-md5-intermediate   below md5-intermediate, an intermediate that the root signed with MD5
 #   other-root     a chain under a root that is not the trust anchor
 # The RSA signers share good's key; only the certificates differ.
 # Other signatures over data.bin: good.pem.p7 (PEM), embedded.p7 (content inside), nocerts.p7
 # (no certificates carried), truncated.p7, garbage.p7, empty.p7; data-changed.bin differs from
-# data.bin in one byte. Signature forms by good: form-sha1/-sha224/-sha384/-sha512.p7 (digests),
+# data.bin in one byte. Signature forms by good: form-sha1/-sha224/-sha384/-sha512.p7 and
+# form-sha3-256/-sha3-384/-sha3-512.p7 (digests),
 # form-md5.p7 (MD5), form-noattr.p7 (no signed attributes), form-cms.p7 (`openssl cms`), form-ber.p7 (indefinite
 # lengths), form-certtool.p7 (GnuTLS), form-pss.p7 (RSA-PSS), form-keyid.p7 (signer named by key
 # identifier); ec-p256-sha256.p7 and the other curve and digest pairs; ed25519.p7 (GnuTLS).
@@ -36,7 +40,7 @@
 # each with and without good (-revokes-good): intermediate-expired-2020, intermediate-future
 # (valid from 2099), intermediate-key-compromise (limited to that reason); besides
 # intermediate-forged-revokes-good and intermediate-expired-2020-forged-revokes-good (signature
-# broken), intermediate-delta-revokes-good, intermediate-delta-removes-good (removeFromCRL),
+# broken), intermediate-critical-unknown-revokes-good (with an unknown critical extension), intermediate-delta-revokes-good, intermediate-delta-removes-good (removeFromCRL),
 # root-indirect-names-good (an indirect list of the root naming good's serial number).
 # Indirect lists (entries naming the intermediate as their certificates' issuer), with and
 # without an entry: root-indirect-revokes-indirect / root-indirect-empty by the root, for signer
@@ -87,6 +91,8 @@ onlysomereasons = keyCompromise
 [delta]
 # The delta list indicator (no configuration name exists for it), based on list number 0x1000.
 2.5.29.27 = critical, DER:02:02:10:00
+[unknown_critical]
+1.2.840.771204.9.2 = critical, ASN1:NULL
 [indirect]
 issuingDistributionPoint = critical, @indirect_idp
 [indirect_idp]
@@ -149,6 +155,16 @@ $(dp_issuer_section delegated crl-signer.crl "Test CRL Signer")
 [crl_signer]
 basicConstraints = critical, CA:FALSE
 keyUsage = critical, cRLSign
+[critical_unknown]
+basicConstraints = CA:FALSE
+extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
+1.2.840.771204.9.1 = critical, ASN1:NULL
+$(cdp intermediate.crl)
+[ku_cert_sign]
+basicConstraints = CA:FALSE
+keyUsage = critical, keyCertSign
+extendedKeyUsage = codeSigning, 1.2.840.771204.1.1.12
+$(cdp intermediate.crl)
 [eku_none]
 basicConstraints = CA:FALSE
 [eku_named]
@@ -217,6 +233,8 @@ for eku in none named prefix only arc sibling outer parent; do
   issue "$intermediate_ca" intermediate "$names_good" "eku_$eku" "eku-$eku"
 done
 issue "$intermediate_ca" intermediate "$names_good" indirect indirect
+issue "$intermediate_ca" intermediate "$names_good" critical_unknown critical-unknown
+issue "$intermediate_ca" intermediate "$names_good" ku_cert_sign ku-cert-sign
 issue "$intermediate_ca" intermediate "$names_good" delegated delegated
 issue "$intermediate_ca" intermediate "$names_good" signer expired "" 20200101000000Z 20210101000000Z
 issue "$intermediate_ca" intermediate "$names_good" signer not-yet-valid "" 20990101000000Z 21000101000000Z
@@ -224,11 +242,13 @@ unset key
 issue "$root_ca" root "/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Services/CN=Test CRL Signer" crl_signer crl-signer
 newkey="EC -pkeyopt ec_paramgen_curve:P-256" issue "$intermediate_ca" intermediate "$names_good" signer ec-p256
 newkey="EC -pkeyopt ec_paramgen_curve:P-384" issue "$intermediate_ca" intermediate "$names_good" signer ec-p384
+newkey="EC -pkeyopt ec_paramgen_curve:P-521" issue "$intermediate_ca" intermediate "$names_good" signer ec-p521
 newkey=ed25519 issue "$intermediate_ca" intermediate "$names_good" signer ed25519
 newkey=rsa-pss issue "$intermediate_ca" intermediate "$names_good" signer rsa-pss
 newkey=rsa:1024 issue "$intermediate_ca" intermediate "$names_good" signer rsa1024
 # Certificates signed with weak digests, and an intermediate signed with MD5 with a signer below.
 key=good md=sha1 issue "$intermediate_ca" intermediate "$names_good" signer sha1-signer
+key=good md=sha3-256 issue "$intermediate_ca" intermediate "$names_good" signer sha3-signer
 key=good md=md5 issue "$intermediate_ca" intermediate "$names_good" signer md5-signer
 key=good md=md4 issue "$intermediate_ca" intermediate "$names_good" signer md4-signer
 key=intermediate md=md5 issue "$root_ca" root "/C=US/O=Kavex Systems Incorporated/OU=Kavex Trust Services/CN=Test MD5 CA" intermediate md5-intermediate
@@ -237,7 +257,7 @@ key=good issue "$md5_ca" md5-intermediate "$names_good" signer under-md5-interme
 
 for name in good two-uris same-crl reordered bmp utf8 cn-missing cn-case o-trailing-blank ou-second-only \
             eku-none eku-named eku-prefix eku-only eku-arc eku-sibling eku-outer eku-parent expired \
-            not-yet-valid; do
+            not-yet-valid critical-unknown ku-cert-sign; do
   sign "$name" intermediate "$name.p7"
 done
 cat "$out/intermediate.pem" "$out/crl-signer.pem" >"$out/intermediate-and-crl-signer.pem"
@@ -245,7 +265,7 @@ sign indirect intermediate indirect.p7
 sign delegated intermediate-and-crl-signer delegated.p7
 sign delegated intermediate delegated-uncarried.p7
 sign good intermediate good.pem.p7 -outform PEM
-for name in rsa1024 sha1-signer md5-signer md4-signer; do sign "$name" intermediate "$name.p7"; done
+for name in rsa1024 sha1-signer sha3-signer md5-signer md4-signer; do sign "$name" intermediate "$name.p7"; done
 sign under-md5-intermediate md5-intermediate under-md5-intermediate.p7
 sign good intermediate form-md5.p7 -md md5
 sign good intermediate embedded.p7 -nodetach
@@ -255,7 +275,7 @@ head -c 2000 /dev/urandom >"$out/garbage.p7"
 : >"$out/empty.p7"
 
 # The forms a signature may take, accepted or not.
-for md in sha1 sha224 sha384 sha512; do sign good intermediate "form-$md.p7" -md "$md"; done
+for md in sha1 sha224 sha384 sha512 sha3-256 sha3-384 sha3-512; do sign good intermediate "form-$md.p7" -md "$md"; done
 sign good intermediate form-noattr.p7 -noattr
 cms_sign() {  # SIGNER OUTPUT [extra cms options...]
   quiet openssl cms -sign -binary -md sha256 -in "$out/data.bin" -signer "$out/$1.pem" \
@@ -280,7 +300,7 @@ certtool_sign() {  # SIGNER OUTPUT
 }
 certtool_sign good form-certtool.p7
 certtool_sign ed25519 ed25519.p7
-for curve in p256 p384; do
+for curve in p256 p384 p521; do
   for md in sha256 sha512; do sign "ec-$curve" intermediate "ec-$curve-$md.p7" -md "$md"; done
 done
 
@@ -335,6 +355,7 @@ gencrl "$intermediate_ca" intermediate intermediate-pss-revokes-good -sigopt rsa
 gencrl "$intermediate_ca" intermediate intermediate-expired-2020-revokes-good "${expired_2020[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-future-revokes-good "${future[@]}"
 gencrl "$intermediate_ca" intermediate intermediate-key-compromise-revokes-good -crlexts key_compromise
+gencrl "$intermediate_ca" intermediate intermediate-critical-unknown-revokes-good -crlexts unknown_critical
 gencrl "$intermediate_ca" intermediate intermediate-delta-revokes-good -crlexts delta
 forge intermediate-revokes-good intermediate-forged-revokes-good
 forge intermediate-expired-2020-revokes-good intermediate-expired-2020-forged-revokes-good
