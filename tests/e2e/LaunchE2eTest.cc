@@ -125,7 +125,9 @@ TEST(Launch, WithoutProcTheRunSaysSoAndEndsWith11) {
   }
   RunResult r = box.start(exe, {"-silent", "-allowDownload"}, {}, launcher)->finish();
   EXPECT_EQ(r.exitCode, 11) << r.err;
-  EXPECT_TRUE(logged(r, "Cannot locate the running program: /proc/self/exe cannot be read"));
+  EXPECT_TRUE(logged(r,
+                     "Cannot locate the running program: /proc/self/exe cannot be read (is /proc "
+                     "mounted?)"));
   EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
 }
 
