@@ -17,9 +17,9 @@ struct ReceivedSignal {
   bool toProcessGroup = false;
 };
 
-// The one owner of the termination signals for the whole run. Blocking them before any thread
-// exists, it records the signal mask and the dispositions the process inherited, blocks SIGINT,
-// SIGTERM and SIGHUP and hands them to the main loop through a signalfd, so that they are
+// The one owner of the termination signals for the whole run. It records the signal mask and
+// the dispositions the process inherited, blocks SIGINT, SIGTERM and SIGHUP before any thread
+// exists and hands them to the main loop through a signalfd, so that they are
 // handled between events in every phase, whatever window is up, and never cut a step in half.
 // A signal that was ignored at start stays ignored. Children get the inherited state back.
 class TerminationSignals {
