@@ -85,8 +85,6 @@ Bootstrapper::Bootstrapper(std::vector<std::string> processArguments,
       config_ = platform::PropertyList::readDictionary(*configPath);
     }
     appPathLookedFor_ = (fs::path(mainBundle_->resourcePath()) / name).string();
-  } else {
-    appPathLookedFor_ = name;
   }
   // A program path chosen by whoever started us must not turn the resource folder itself, or
   // its parent, into the application.
@@ -108,23 +106,48 @@ Bootstrapper::~Bootstrapper() {
 }
 
 void Bootstrapper::applicationDidFinishLaunching() {
+  bool allowDownload = false;
+  bool silent = false;
+  qorv::ParamChecker checker(processArguments_);
+  if (passesCommandLineGate(checker, allowDownload, silent)) {
+    decideInstall(checker, allowDownload, silent);
+  }
+}
+
+void Bootstrapper::applicationCannotLaunch(const platform::DescriptorShortage& shortage) {
+  bool allowDownload = false;
+  bool silent = false;
+  qorv::ParamChecker checker(processArguments_);
+  if (passesCommandLineGate(checker, allowDownload, silent)) {
+    logBegin();
+    install::logTooFewDescriptors(shortage.limit, shortage.needed);
+    endRun(qorv::kRuntimeDownloadFailed);
+  }
+}
+
+bool Bootstrapper::passesCommandLineGate(qorv::ParamChecker& checker, bool& allowDownload,
+                                         bool& silent) {
+  qorv::QORVErrorCode errorCode = qorv::kInvalidCommandLine;
+  if (checker.CheckParams(allowDownload, silent, errorCode)) return true;
+  platform::exitProcess(errorCode);
+  return false;
+}
+
+void Bootstrapper::logBegin() {
   const std::string version =
       (mainBundle_ ? mainBundle_->infoValue("CFBundleVersion") : std::nullopt)
           .value_or(kUnknownVersion);
-  bool allowDownload = false;
-  bool silent = false;
-  qorv::QORVErrorCode errorCode = qorv::kInvalidCommandLine;
-  qorv::ParamChecker checker(processArguments_);
-  if (!checker.CheckParams(allowDownload, silent, errorCode)) {
-    platform::exitProcess(errorCode);
-    return;
-  }
-  decideInstall(checker, version, allowDownload, silent);
+  install::logApplicationBegin(kComponent, version.c_str(), "Mac", "x86");
 }
 
-void Bootstrapper::decideInstall(qorv::ParamChecker& checker, const std::string& version,
-                                 bool allowDownload, bool silent) {
-  install::logApplicationBegin(kComponent, version.c_str(), "Mac", "x86");
+void Bootstrapper::decideInstall(qorv::ParamChecker& checker, bool allowDownload, bool silent) {
+  logBegin();
+  // Without its bundle the run could only guess where the application is.
+  if (!mainBundle_) {
+    install::logExecutableNotFound();
+    endRun(qorv::kRuntimeDownloadFailed);
+    return;
+  }
   std::optional<AdminPolicy> policy = AdminPolicy::load();
   if (!policy) {
     cleanupAndExit(true, qorv::kRuntimeDownloadFailed, message(kMsgInstallFailed));

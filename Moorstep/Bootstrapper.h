@@ -37,6 +37,8 @@ class Bootstrapper : public platform::ApplicationDelegate {
   Bootstrapper& operator=(const Bootstrapper&) = delete;
 
   void applicationDidFinishLaunching() override;
+  // The command-line gate, then, for a run it lets through, the end with 11.
+  void applicationCannotLaunch(const platform::DescriptorShortage& shortage) override;
 
   const std::string& appName() const { return appName_; }
   void setAppName(std::string name) { appName_ = std::move(name); }
@@ -68,8 +70,10 @@ class Bootstrapper : public platform::ApplicationDelegate {
                            const std::vector<std::string>& args);
 
  private:
-  void decideInstall(qorv::ParamChecker& checker, const std::string& version, bool allowDownload,
-                     bool silent);
+  // Exits at once, as the checker decided, unless the command line lets the run go on.
+  bool passesCommandLineGate(qorv::ParamChecker& checker, bool& allowDownload, bool& silent);
+  void logBegin();
+  void decideInstall(qorv::ParamChecker& checker, bool allowDownload, bool silent);
   void endRun(int code);
   // The installer and its signature from the current source, with the policy's limits.
   void downloadFromSource();

@@ -17,6 +17,10 @@ void MainInterface::applicationDidFinishLaunching() {
   bootstrapper_->applicationDidFinishLaunching();
 }
 
+void MainInterface::applicationCannotLaunch(const platform::DescriptorShortage& shortage) {
+  bootstrapper_->applicationCannotLaunch(shortage);
+}
+
 std::unique_ptr<platform::ApplicationDelegate> loadMainInterface() {
   return std::make_unique<MainInterface>();
 }

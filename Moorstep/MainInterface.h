@@ -15,6 +15,7 @@ class MainInterface : public platform::ApplicationDelegate {
  public:
   MainInterface();
   void applicationDidFinishLaunching() override;
+  void applicationCannotLaunch(const platform::DescriptorShortage& shortage) override;
 
  private:
   platform::ui::LazyProgressWindow progressWindow_;

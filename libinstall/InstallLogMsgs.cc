@@ -133,6 +133,18 @@ void logMissingAllowDownloadFlag() {
 #pragma GCC diagnostic pop
 }
 
+void logTooFewDescriptors(int limit, int needed) {
+  installLog(kSeverityError,
+             "Too few file descriptors: at most %d may be open, a run needs %d (ulimit -n)", limit,
+             needed);
+}
+
+void logExecutableNotFound() {
+  installLog(kSeverityError,
+             "Cannot locate the running program: /proc/self/exe cannot be read (is /proc "
+             "mounted?)");
+}
+
 void logCertChainBegin() { installLog(kSeverityNotice, "Begin cert chain validation"); }
 
 void logCertRevocationFound() { installLog(kSeverityNotice, "Cert revocation found"); }

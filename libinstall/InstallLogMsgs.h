@@ -33,6 +33,10 @@ void logSigInvalid(const char* kind);
 void logSigInvalidReason(const char* reason);
 void logCouldNotLocateAppDir(const char* directory);
 void logMissingAllowDownloadFlag();
+// The process may open fewer descriptors than a run needs, even with its soft limit raised.
+void logTooFewDescriptors(int limit, int needed);
+// The program's own file, and so its bundle, cannot be found (/proc is needed for that).
+void logExecutableNotFound();
 void logCertChainBegin();
 void logCertRevocationFound();
 void logCertChainSuccess();

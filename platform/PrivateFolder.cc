@@ -108,8 +108,10 @@ std::optional<PrivateFolder> PrivateFolder::makeIn(const std::string& parent) {
   const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (fd >= 0) ::close(fd);
-    std::error_code ignored;
-    fs::remove_all(hidden, ignored);
+    // Taken apart by name: a recursive removal needs a descriptor, and the lack of one may be
+    // why the lock could not be made.
+    ::unlink(lockPath.c_str());
+    ::rmdir(hidden.c_str());
     return std::nullopt;
   }
   std::string published = parent + "/" + kPrefix + hidden.substr(hidden.size() - kRandomPart);

@@ -21,6 +21,7 @@ TerminationSignals::TerminationSignals() {
   pthread_sigmask(SIG_BLOCK, nullptr, &inheritedMask_);
   sigemptyset(&inheritedDefaults_);
   sigemptyset(&inheritedIgnored_);
+  sigemptyset(&taken_);
   // Only "default" and "ignore" survive an exec, so these two sets are the whole inheritance.
   for (int number = 1; number < NSIG; ++number) {
     struct sigaction action {};
@@ -30,22 +31,20 @@ TerminationSignals::TerminationSignals() {
   }
 }
 
-void TerminationSignals::start() {
-  if (fd_ >= 0) return;
-  sigset_t taken;
-  sigemptyset(&taken);
+void TerminationSignals::block() {
   for (int number : kTerminationSignals) {
     // Whoever started us (nohup, a supervisor, trap '' HUP) asked for this one to be ignored.
-    if (!sigismember(&inheritedIgnored_, number)) sigaddset(&taken, number);
+    if (!sigismember(&inheritedIgnored_, number)) sigaddset(&taken_, number);
   }
-  // Blocked before any thread exists, so that every later thread inherits the block and the
-  // signals can only arrive through the descriptor.
-  pthread_sigmask(SIG_BLOCK, &taken, nullptr);
-  fd_ = signalfd(-1, &taken, SFD_NONBLOCK | SFD_CLOEXEC);
-  if (fd_ < 0) {
-    pthread_sigmask(SIG_UNBLOCK, &taken, nullptr);
-    return;
-  }
+  pthread_sigmask(SIG_BLOCK, &taken_, nullptr);
+}
+
+bool TerminationSignals::start() {
+  if (fd_ >= 0) return true;
+  // Unblocking them instead would leave every later signal to its default action, clean-up and
+  // end line skipped.
+  fd_ = signalfd(-1, &taken_, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (fd_ < 0) return false;
   GMainContext* context = RunLoop::main().context();
   GSource* source = g_unix_fd_source_new(fd_, G_IO_IN);
   // Before transfers and idle notifications: a request to stop is not queued behind them.
@@ -53,6 +52,7 @@ void TerminationSignals::start() {
   g_source_set_callback(source, G_SOURCE_FUNC(&TerminationSignals::onReadable), this, nullptr);
   watch_ = SourceId(context, g_source_attach(source, context));
   g_source_unref(source);
+  return true;
 }
 
 void TerminationSignals::handlePending() {

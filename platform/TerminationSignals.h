@@ -17,9 +17,9 @@ struct ReceivedSignal {
   bool toProcessGroup = false;
 };
 
-// The one owner of the termination signals for the whole run. Started before any thread
-// exists, it records the signal mask and the dispositions the process inherited, blocks SIGINT,
-// SIGTERM and SIGHUP and hands them to the main loop through a signalfd, so that they are
+// The one owner of the termination signals for the whole run. It records the signal mask and
+// the dispositions the process inherited, blocks SIGINT, SIGTERM and SIGHUP before any thread
+// exists and hands them to the main loop through a signalfd, so that they are
 // handled between events in every phase, whatever window is up, and never cut a step in half.
 // A signal that was ignored at start stays ignored. Children get the inherited state back.
 class TerminationSignals {
@@ -29,8 +29,12 @@ class TerminationSignals {
   // Records the inherited state on first use.
   static TerminationSignals& shared();
 
-  // Takes the signals over for the main loop; once per process, before any thread is made.
-  void start();
+  // Blocks the signals that were not ignored at start: from here on they wait for the loop.
+  // First thing in main, before any thread is made, so every later thread inherits the block.
+  void block();
+  // Hands the blocked signals to the main loop. False when the descriptor for them cannot be
+  // made: they stay blocked, and the run must end without its loop.
+  bool start();
   // What a signal means is the application's decision. Without a handler it ends the process
   // with 128 + its number.
   void setHandler(Handler handler) { handler_ = std::move(handler); }
@@ -49,6 +53,7 @@ class TerminationSignals {
   sigset_t inheritedMask_;
   sigset_t inheritedDefaults_;
   sigset_t inheritedIgnored_;
+  sigset_t taken_;
   int fd_ = -1;
   SourceId watch_;
   Handler handler_;

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "BackgroundRun.h"
 #include "E2eSandbox.h"
+#include "platform/Task.h"
 
 namespace {
 using testsupport::E2eSandbox;
+using testsupport::logged;
 using testsupport::RunResult;
 
 constexpr char kUsage[] =
@@ -98,6 +102,33 @@ TEST(Launch, BrokenBundlesAndNoBundleAtAllNeverCrash) {
   EXPECT_EQ(outside.out, "3.2.0.2060\n");
   EXPECT_EQ(box.run(loose, {"-silent"}, "").exitCode, 12) << "an empty program path";
   EXPECT_EQ(box.run(loose, {"-silent"}, "..").exitCode, 12) << "a program path of ..";
+}
+
+// Without /proc the program cannot find its own bundle: it says so rather than looking for the
+// application somewhere else.
+TEST(Launch, WithoutProcTheRunSaysSoAndEndsWith11) {
+  E2eSandbox box;
+  const std::string exe = box.makeBundle();
+  // An empty /proc in a mount namespace of the run's own.
+  const std::vector<std::string> launcher = {"/usr/bin/unshare",
+                                             geteuid() == 0 ? "-m" : "-rm",
+                                             "--propagation",
+                                             "private",
+                                             "/bin/sh",
+                                             "-c",
+                                             "mount -t tmpfs none /proc && exec \"$@\"",
+                                             "sh"};
+  std::vector<std::string> probe(launcher.begin() + 1, launcher.end());
+  probe.push_back("/bin/true");
+  if (platform::Task::launchAndWait(launcher[0], probe) != 0) {
+    GTEST_SKIP() << "this kernel refuses mount namespaces here";
+  }
+  RunResult r = box.start(exe, {"-silent", "-allowDownload"}, {}, launcher)->finish();
+  EXPECT_EQ(r.exitCode, 11) << r.err;
+  EXPECT_TRUE(logged(r,
+                     "Cannot locate the running program: /proc/self/exe cannot be read (is /proc "
+                     "mounted?)"));
+  EXPECT_TRUE(std::filesystem::is_empty(box.tmpDir()));
 }
 
 }  // namespace

@@ -295,6 +295,43 @@ TEST_F(Termination, AKilledRunsInstallerKeepsItsFolderUntilTheInstallerEnds) {
   EXPECT_FALSE(fs::exists(folders[0]));
 }
 
+// A run that cannot have the descriptors it needs says so and ends before it makes anything; a
+// soft limit below what a run needs is raised when the hard limit allows it.
+TEST_F(Termination, TooFewDescriptorsEndTheRunWith11AndLeaveNothing) {
+  struct Row {
+    const char* limit;  // prlimit's soft:hard
+    Strings args;
+    int exitCode;
+    bool installed;
+    const char* out = "";
+  };
+  const Row rows[] = {
+      {"4:4", {"-silent", "-allowDownload"}, 11, false},
+      {"8:8", {"-silent", "-allowDownload"}, 11, false},
+      {"8:4096", {"-silent", "-allowDownload"}, 0, true},
+      {"4:4", {"-version"}, 0, false, "3.2.0.2060\n"},
+  };
+  std::ofstream{record_ + "/release"};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.limit + (" " + row.args[0]));
+    fs::remove(record_ + "/installed");
+    RunResult r =
+        box_.start(exe_, row.args, {}, {"/usr/bin/prlimit", "--nofile=" + std::string(row.limit)})
+            ->finish();
+    EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    EXPECT_EQ(fs::exists(record_ + "/installed"), row.installed);
+    EXPECT_TRUE(tmpIsEmpty());
+    const Strings log = testsupport::logTexts(r.log);
+    if (row.exitCode == 11) {
+      EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+        return line.starts_with("Too few file descriptors: at most ");
+      })) << r.err;
+      EXPECT_EQ(log.empty() ? "" : log.back(), "Bootstrapper end with exit code 11");
+    }
+  }
+}
+
 // Verifying a large installer takes a while in one piece of work; a signal during it acts
 // before the revocation phase begins.
 TEST_F(Termination, ASignalDuringTheVerificationOfALargeInstallerActsAtOnce) {

@@ -92,10 +92,13 @@ TEST_F(BootstrapperInit, GateExitsWithTheCheckersCode) {
   version.applicationDidFinishLaunching();
   Bootstrapper refused({"Install Sample", "-eulaAccepted"}, bundle("Install Sample"));
   refused.applicationDidFinishLaunching();
+  // Short of descriptors, the command line is still judged first.
+  refused.applicationCannotLaunch({4, 64});
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "3.2.0.2060\nAvailable Options: -silent { -eulaAccepted ( -location <dir> ) "
-            "-desktopShortcut -programMenu -allowDownload }\n");
-  EXPECT_EQ(exits, (std::vector<int>{0, 2}));
+            "-desktopShortcut -programMenu -allowDownload }\nAvailable Options: -silent { "
+            "-eulaAccepted ( -location <dir> ) -desktopShortcut -programMenu -allowDownload }\n");
+  EXPECT_EQ(exits, (std::vector<int>{0, 2, 2}));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -171,6 +174,27 @@ TEST(PrivateFolder, ATemporaryFolderThatOthersCouldRenameInIsPassedOver) {
     EXPECT_EQ(platform::PrivateFolder::parentCandidates().front(), c.used ? tmp : cache)
         << std::oct << c.mode << " owned by " << std::dec << c.owner;
   }
+}
+
+// A folder made just before the descriptors ran out is taken away again, not left under the
+// hidden name that no later run sweeps.
+TEST(PrivateFolder, AFolderThatCannotBeLockedIsRemoved) {
+  testsupport::ScopedEnv saved({"TMPDIR", "XDG_CACHE_HOME"});
+  TempDir dir;
+  const std::string tmp = dir.make("tmp");
+  setenv("TMPDIR", tmp.c_str(), 1);
+  setenv("XDG_CACHE_HOME", dir.make("cache").c_str(), 1);
+  struct rlimit limit {};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+  struct rlimit exhausted = limit;
+  exhausted.rlim_cur = static_cast<rlim_t>(dup(0));
+  close(static_cast<int>(exhausted.rlim_cur));
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &exhausted), 0);
+  const bool made = platform::PrivateFolder::make().has_value();
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limit), 0);
+  EXPECT_FALSE(made);
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() + "/cache/moorstep"));
 }
 
 }  // namespace
