@@ -423,7 +423,9 @@ platform::X509CrlStackPtr SignatureVerification::readCrls(STACK_OF(X509) * issue
   if (!crls) return nullptr;
   for (std::size_t i = 0; i < crlPaths_->size(); ++i) {
     platform::X509CrlPtr crl = readCrlFromPath((*crlPaths_)[i], issuers);
-    if (!crl) {
+    // A list without a next update is never out of date: one from before a revocation, replayed,
+    // would pass for current for ever.
+    if (!crl || (policy_.require && !X509_CRL_get0_nextUpdate(crl.get()))) {
       noteUnusableCrl(i);
       continue;
     }

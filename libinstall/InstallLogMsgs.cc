@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <string_view>
+
 #include "libinstall/LibInstall.h"
 #include "libinstall/LogText.h"
 
@@ -14,6 +16,13 @@ std::string outside(const char* text) { return escapeLogText(text ? text : "(nul
 // parsed loses whatever lies between its scheme and its last "@", which may hide more than the
 // user information, never less.
 std::string address(const char* url) {
+  // Without a scheme libcurl reads an address (a proxy's, as often written) as an authority,
+  // user information first; a parser would take the user name for a scheme.
+  if (url && std::string_view(url).find("://") == std::string_view::npos) {
+    const std::string_view text(url);
+    const std::size_t at = text.rfind('@', text.find('/'));
+    return outside(std::string(at == std::string_view::npos ? text : text.substr(at + 1)).c_str());
+  }
   GUri* uri = url ? g_uri_parse(url, G_URI_FLAGS_ENCODED, nullptr) : nullptr;
   if (!uri) {
     std::string text = url ? url : "(null)";

@@ -569,6 +569,10 @@ std::string UrlDownload::startOverReason() const {
   if (!appendable_ && written_ > 0) {
     return "what arrived was decoded and cannot be continued by a range";
   }
+  // Without a validator the rest could not be told from the rest of another version.
+  if (validator_.empty() && written_ > 0) {
+    return "the server named no version of the file to carry it on by";
+  }
   return {};
 }
 

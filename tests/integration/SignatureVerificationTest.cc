@@ -484,9 +484,9 @@ TEST_F(RevocationPolicyRun, AFolderTakesThePlaceOfTheDownloads) {
   EXPECT_TRUE(server_.requests().empty());
 }
 
-// Missing, unreadable, forged, of another issuer, outside its validity window (a replay of one
-// from before a revocation), limited to a reason: under require each refuses and the reason
-// names the list; by default none of them does.
+// Missing, unreadable, forged, of another issuer, outside its validity window or without an
+// end to it (a replay of one from before a revocation), limited to a reason: under require each
+// refuses and the reason names the list; by default none of them does.
 TEST_F(RevocationPolicyRun, ARequiredListThatCannotBeHadRefusesAndIsNamed) {
   const std::string root = "http://crl.moorstep.test/root.crl";
   const std::string intermediate = "http://crl.moorstep.test/intermediate.crl";
@@ -504,9 +504,10 @@ TEST_F(RevocationPolicyRun, ARequiredListThatCannotBeHadRefusesAndIsNamed) {
 
   provide("root.crl", "root-empty.crl");
   EXPECT_EQ(verify({true, std::nullopt}), true) << "both downloaded";
-  for (const char* unusable : {"intermediate-forged-revokes-good.crl", "../data.bin",
-                               "root-empty.crl", "intermediate-expired-2020.crl",
-                               "intermediate-future.crl", "intermediate-key-compromise.crl"}) {
+  for (const char* unusable :
+       {"intermediate-forged-revokes-good.crl", "../data.bin", "root-empty.crl",
+        "intermediate-expired-2020.crl", "intermediate-future.crl",
+        "intermediate-key-compromise.crl", "intermediate-undated.crl"}) {
     provide("intermediate.crl", unusable);
     EXPECT_EQ(verify(inFolder(false)), true) << unusable;
     EXPECT_EQ(verify(inFolder(true)), false) << unusable;

@@ -40,7 +40,8 @@
 # each with and without good (-revokes-good): intermediate-expired-2020, intermediate-future
 # (valid from 2099), intermediate-key-compromise (limited to that reason); besides
 # intermediate-forged-revokes-good and intermediate-expired-2020-forged-revokes-good (signature
-# broken), intermediate-critical-unknown-revokes-good (with an unknown critical extension), intermediate-delta-revokes-good, intermediate-delta-removes-good (removeFromCRL),
+# broken), intermediate-undated (the empty list of 2020 without a next update),
+# intermediate-critical-unknown-revokes-good (with an unknown critical extension), intermediate-delta-revokes-good, intermediate-delta-removes-good (removeFromCRL),
 # root-indirect-names-good (an indirect list of the root naming good's serial number).
 # Indirect lists (entries naming the intermediate as their certificates' issuer), with and
 # without an entry: root-indirect-revokes-indirect / root-indirect-empty by the root, for signer
@@ -396,14 +397,22 @@ indirect_crl() {  # ISSUER REVOKED-CERTIFICATE|"" OUTPUT
     ext=$(tlv 30 "0603551d1d0101ff$(tlv 04 "$(tlv 30 "$(tlv a4 "$(tbs_elements "$out/crl/intermediate-empty.crl" | sed -n 3p)")")")")
     entries=$(tlv 30 "$(tlv 30 "$(tlv 02 "$serial")$(tlv 17 "$when")$(tlv 30 "$ext")")")
   fi
-  local tbs
-  tbs=$(tlv 30 "${parts[0]}${parts[1]}${parts[2]}${parts[3]}${parts[4]}$entries${parts[5]}")
-  echo "$tbs" | xxd -r -p >"$out/crl/$3.tbs"
-  openssl dgst -sha256 -sign "$out/$1.key" -out "$out/crl/$3.sig" "$out/crl/$3.tbs"
-  tlv 30 "$tbs${parts[1]}$(tlv 03 "00$(xxd -p "$out/crl/$3.sig" | tr -d '\n')")" | xxd -r -p >"$out/crl/$3.crl"
-  openssl crl -inform DER -in "$out/crl/$3.crl" -out "$out/crl/$3.pem"
-  rm -f "$out/crl/$3.tbs" "$out/crl/$3.sig"
+  sign_tbs "$1" "$(tlv 30 "${parts[0]}${parts[1]}${parts[2]}${parts[3]}${parts[4]}$entries${parts[5]}")" \
+    "${parts[1]}" "$3"
 }
+# A list's signed part, in hex, signed by ISSUER with SHA-256 into OUTPUT.
+sign_tbs() {  # ISSUER TBS ALGORITHM OUTPUT
+  echo "$2" | xxd -r -p >"$out/crl/$4.tbs"
+  openssl dgst -sha256 -sign "$out/$1.key" -out "$out/crl/$4.sig" "$out/crl/$4.tbs"
+  tlv 30 "$2$3$(tlv 03 "00$(xxd -p "$out/crl/$4.sig" | tr -d '\n')")" | xxd -r -p >"$out/crl/$4.crl"
+  openssl crl -inform DER -in "$out/crl/$4.crl" -out "$out/crl/$4.pem"
+  rm -f "$out/crl/$4.tbs" "$out/crl/$4.sig"
+}
+# The list of 2020 without its next update, which `openssl ca` always writes: a list that never
+# says it is out of date.
+mapfile -t parts < <(tbs_elements "$out/crl/intermediate-expired-2020.crl")
+sign_tbs intermediate "$(tlv 30 "${parts[0]}${parts[1]}${parts[2]}${parts[3]}${parts[5]}")" \
+  "${parts[1]}" intermediate-undated
 indirect_crl root indirect root-indirect-revokes-indirect
 indirect_crl root "" root-indirect-empty
 indirect_crl crl-signer delegated crl-signer-revokes-delegated

@@ -47,9 +47,9 @@ Routes (NAME is a file of the folder):
                                ranges=stitch a Range is answered with 206 whatever If-Range says
                                partial=1     the first `times` requests without a Range get a
                                              206 with the first half of the file
-                               validator=etag|date|changing  what the file's version shows:
-                                             an ETag, a Last-Modified date, an ETag that is
-                                             new on every request
+                               validator=etag|date|changing|none  what the file's version
+                                             shows: an ETag, a Last-Modified date, an ETag
+                                             that is new on every request, nothing
                                gzip=1        Content-Encoding gzip for clients that accept it
   /disposition/NAME?filename_hex=HEX  the same with the file name's bytes given in hex
   any other path                the file at that path under the folder, if there is one;
@@ -424,7 +424,7 @@ class Handler(BaseHTTPRequestHandler):
             length = len(body)
             headers.append(("Content-Encoding", "gzip"))
             version = version.replace('"v', '"gz')
-        if validator != "date":
+        if validator not in ("date", "none"):
             headers.append(("ETag", version))
         start, status = self.wanted_range(length, version, option("ranges"))
         # A part that nobody asked for claims to be the file's first half.

@@ -52,6 +52,7 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
   install::logDownloadRetry(1, 4, "bad server response", 503, 1000);
   install::logDownloadStartsOver("the file changed on the server");
   install::logDownloadFailureAtProxy("Could not connect to the proxy.", "http://u:pw@proxy:3128");
+  install::logDownloadFailureAtProxy("Could not connect to the proxy.", "u:pw@proxy:3128");
   install::logNoPrivateDownloadFolder();
   install::logSigValid("Detached");
   install::logSigInvalid("Detached");
@@ -84,6 +85,7 @@ TEST_F(InstallLog, CatalogueWritesEachLineWithItsTextAndPriority) {
       {LOG_NOTICE, "Download retry 1 of 4 in 1000 ms after: HTTP 503, bad server response"},
       {LOG_NOTICE, "Download starts over: the file changed on the server"},
       {LOG_ERR, "Download failure: Could not connect to the proxy. (proxy http://proxy:3128)"},
+      {LOG_ERR, "Download failure: Could not connect to the proxy. (proxy proxy:3128)"},
       {LOG_ERR, "No private download folder could be made"},
       {LOG_NOTICE, "Detached signature verified"},
       {LOG_ERR, "Detached signature validation failed"},
