@@ -322,6 +322,36 @@ TEST_F(Policy, RequireRefusesTheSignatureWhenAListIsMissing) {
   EXPECT_FALSE(runtimeInstalled());
 }
 
+TEST_F(Policy, AListInTheFolderIsReadAtOnceOnlyWhenItIsARegularFileWithinItsLimit) {
+  fillSource(www_ + "/mirror");
+  const std::string lists = box_.dir().make("lists");
+  const std::string list = lists + "/intermediate.crl";
+  const std::string sources = "[Download]\nSources=" + server_.url("/mirror") + "\n";
+  const std::vector<std::tuple<std::string, std::function<void()>, int>> cases = {
+      // Nothing writes to the FIFO: reading it would wait for ever.
+      {"fail-open", [&] { ASSERT_EQ(mkfifo(list.c_str(), 0600), 0); }, 0},
+      {"require", [&] { ASSERT_EQ(mkfifo(list.c_str(), 0600), 0); }, 13},
+      {"require", [&] { fs::create_directory(list); }, 13},
+      // Over its limit, as a downloaded list is: not a list that is only missing.
+      {"fail-open",
+       [&] {
+         std::ofstream(list).close();
+         fs::resize_file(list, 64 * 1024 * 1024 + 1);
+       },
+       11},
+  };
+  fs::copy_file(kPki + "/crl/root-empty.crl", lists + "/root.crl");
+  for (const auto& [policy, plant, code] : cases) {
+    fs::remove_all(list);
+    plant();
+    box_.writePolicy(sources + "[Revocation]\nPolicy=" + policy + "\nFolder=" + lists + "\n");
+    RunResult r = box_.run(exe_, {});
+    EXPECT_EQ(r.exitCode, code) << policy;
+    EXPECT_EQ(runtimeInstalled(), code == 0) << policy;
+    fs::remove_all(box_.localDataDir() + "/Frameworks");
+  }
+}
+
 TEST_F(Offline, AFilledFolderAndItsListsInstallWithoutASocketWhenListsAreRequired) {
   box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
   box_.setEnv("http_proxy", server_.url(""));
