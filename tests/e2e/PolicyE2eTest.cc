@@ -237,6 +237,41 @@ TEST_F(Policy, TheFillingToolStoresWhatARunNeedsOnlyWhenEverySignatureHolds) {
   EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
 }
 
+// Another user may plant links in a shared destination: the tool must not write through them.
+TEST_F(Policy, TheFillingToolNeverWritesThroughLinksAndLeavesNothingNewWhenItFails) {
+  box_.setEnv("MOORSTEP_DOWNLOAD_HOST", server_.host());
+  fillSource(www_);
+  const std::string share = box_.dir().make("share");
+  const std::string lists = box_.dir().make("lists");
+  const std::string victim = box_.dir().make("victim");
+  fs::create_directory_symlink(victim, share + "/zel");
+  RunResult r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists});
+  EXPECT_EQ(r.exitCode, 11) << r.err;
+  EXPECT_TRUE(fs::is_empty(victim));
+
+  fs::remove(share + "/zel");
+  fs::remove_all(victim + "/3");
+  fs::create_directories(fs::path(share + installerPath_).parent_path());
+  box_.dir().write("victim/file", "precious");
+  fs::create_symlink(victim + "/file", share + installerPath_);
+  fs::create_symlink(victim + "/file", lists + "/root.crl");
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(testsupport::readFile(victim + "/file"), "precious");
+  EXPECT_EQ(testsupport::readFile(share + installerPath_),
+            testsupport::readFile(www_ + installerPath_));
+  EXPECT_FALSE(fs::is_symlink(lists + "/root.crl"));
+
+  // The lists cannot be stored, after the installer could have been.
+  fs::remove_all(share);
+  fs::remove_all(lists);
+  box_.dir().write("lists", "a file where a folder must be");
+  r = box_.run(MOORSTEP_FILL_SOURCE, {share, lists});
+  EXPECT_EQ(r.exitCode, 11) << r.err;
+  EXPECT_FALSE(fs::exists(share));
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+}
+
 TEST_F(Policy, AnHttpsMirrorIsTrustedThroughTheExtraCertificates) {
   const std::string pki = box_.dir().make("tls");
   const std::string openssl = MOORSTEP_OPENSSL;
