@@ -214,7 +214,7 @@ bool UrlDownload::begin() {
   armIdleCheck(options_.idleTimeout);
   rateWindow_.emplace(options_.rateWindow, options_.minBytesPerWindow, lastActivity_);
   armRateCheck();
-  return request(url_);
+  return local_ ? copyLocal() : request(url_);
 }
 
 bool UrlDownload::askForTheRest() {
@@ -242,6 +242,31 @@ bool UrlDownload::request(const std::string& url) {
         url, [this](std::optional<std::string> proxy) { proxyResolved(std::move(proxy)); });
   }
   return lookup_ || attach();
+}
+
+bool UrlDownload::copyLocal() {
+  const GCharPtr path(g_filename_from_uri(url_.c_str(), nullptr, nullptr));
+  int code = kUrlErrorUnsupportedURL;
+  if (path) localCopy_ = LocalCopy::open(path.get(), options_.maxBytes, &code);
+  if (!localCopy_) {
+    // Reported from the loop, as every failure is.
+    abortWith(code);
+    return true;
+  }
+  localCopy_->start(
+      [this](const char* data, std::size_t length) { return takeLocal(data, length); },
+      [this](int error) {
+        if (error != 0 && !error_) error_ = UrlError::make(error, url_);
+        complete(error != 0 ? CURLE_READ_ERROR : CURLE_OK);
+      });
+  return true;
+}
+
+bool UrlDownload::takeLocal(const char* data, std::size_t length) {
+  arrived(length);
+  if (store(data, length)) return true;
+  if (!cancelled_) complete(CURLE_WRITE_ERROR);
+  return false;
 }
 
 void UrlDownload::proxyResolved(std::optional<std::string> proxy) {
@@ -744,6 +769,7 @@ void UrlDownload::cancel() {
 }
 
 void UrlDownload::stopTransfer() {
+  if (localCopy_) localCopy_->stop();
   resume_.reset();
   idleCheck_.reset();
   rateCheck_.reset();
@@ -771,7 +797,9 @@ std::optional<UrlDownload::Continuation> UrlDownload::takePartial() {
 
 std::string UrlDownload::effectiveUrl() const {
   const char* url = nullptr;
-  if (easy_ && curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url) {
+  // Empty until libcurl has made a request: a copy from the disk never does.
+  if (easy_ && curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url &&
+      *url) {
     return url;
   }
   return url_;

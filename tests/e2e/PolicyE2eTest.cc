@@ -308,6 +308,23 @@ TEST_F(Policy, AnHttpsMirrorIsTrustedThroughTheExtraCertificates) {
   EXPECT_TRUE(runtimeInstalled());
 }
 
+TEST_F(Policy, AFolderSourceCopiesOnlyRegularFilesAndEndsAtOnceOnAnyOther) {
+  const std::string source = fillSource(box_.dir().make("source"));
+  box_.writePolicy("[Download]\nSources=file://" + source + "\n");
+  for (const std::string& path : {installerPath_, signaturePath_}) {
+    const std::string file = source + path;
+    fs::rename(file, file + ".saved");
+    // Nothing writes to the FIFO: reading it would wait for ever.
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    RunResult r = box_.run(exe_, {});
+    EXPECT_EQ(r.exitCode, 11) << path;
+    EXPECT_EQ(linesStartingWith(r, "Download failure: cannot open file").size(), 1u) << path;
+    fs::rename(file + ".saved", file);
+  }
+  EXPECT_FALSE(runtimeInstalled());
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir()));
+}
+
 // A folder on disk as the only source, in a network namespace without interfaces, so that no
 // connection could succeed. The revocation lists cannot be had there: fail-open accepts that.
 class Offline : public Policy {
