@@ -147,6 +147,27 @@ std::optional<std::string> sourceBase(const std::string& text) {
 bool isAbsolutePath(const std::string& path, GFileTest kind) {
   return g_path_is_absolute(path.c_str()) && g_file_test(path.c_str(), kind);
 }
+// The file's keys, or null after the error line that says why they cannot be used.
+KeyFilePtr keyFile(const std::string& path) {
+  std::string reason, repeatedKey, repeatedValue;
+  const std::optional<std::string> text = policyText(path, &reason);
+  if (text) reason = hiddenFault(*text, &repeatedKey, &repeatedValue);
+  if (!repeatedKey.empty()) {
+    install::logPolicyBadValue(path.c_str(), shortened(repeatedKey).c_str(),
+                               shortened(repeatedValue).c_str());
+    return nullptr;
+  }
+  KeyFilePtr file(g_key_file_new());
+  GError* error = nullptr;
+  if (reason.empty() &&
+      !g_key_file_load_from_data(file.get(), text->data(), text->size(), G_KEY_FILE_NONE, &error)) {
+    reason = error && *error->message ? error->message : "not a key file";
+    g_clear_error(&error);
+  }
+  if (reason.empty()) return file;
+  install::logPolicyUnreadable(path.c_str(), shortened(reason).c_str());
+  return nullptr;
+}
 }  // namespace
 
 AdminPolicy::AdminPolicy() : sources_{"http://" + install::downloadHost()} {}
@@ -167,25 +188,8 @@ std::optional<AdminPolicy> AdminPolicy::load() {
 }
 
 std::optional<AdminPolicy> AdminPolicy::read(const std::string& path) {
-  std::string reason, repeatedKey, repeatedValue;
-  const std::optional<std::string> text = policyText(path, &reason);
-  if (text) reason = hiddenFault(*text, &repeatedKey, &repeatedValue);
-  KeyFilePtr file(g_key_file_new());
-  GError* error = nullptr;
-  if (reason.empty() && !repeatedKey.empty()) {
-    install::logPolicyBadValue(path.c_str(), shortened(repeatedKey).c_str(),
-                               shortened(repeatedValue).c_str());
-    return std::nullopt;
-  }
-  if (reason.empty() &&
-      !g_key_file_load_from_data(file.get(), text->data(), text->size(), G_KEY_FILE_NONE, &error)) {
-    reason = error ? error->message : "";
-    g_clear_error(&error);
-  }
-  if (!reason.empty() || !text) {
-    install::logPolicyUnreadable(path.c_str(), shortened(reason).c_str());
-    return std::nullopt;
-  }
+  const KeyFilePtr file = keyFile(path);
+  if (!file) return std::nullopt;
   AdminPolicy policy;
   StringsPtr groups(g_key_file_get_groups(file.get(), nullptr));
   for (gchar** group = groups.get(); group && *group; ++group) {
