@@ -32,11 +32,12 @@ std::unique_ptr<LocalCopy> LocalCopy::open(const std::string& path, std::uint64_
     *error = kUrlErrorCannotOpenFile;
     return nullptr;
   }
-  if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  if (size > maxBytes) {
     *error = kUrlErrorDataLengthExceedsMaximum;
     return nullptr;
   }
-  return std::unique_ptr<LocalCopy>(new LocalCopy(std::move(*file)));
+  return std::unique_ptr<LocalCopy>(new LocalCopy(std::move(*file), size));
 }
 
 void LocalCopy::start(Take take, End end) {

@@ -32,14 +32,17 @@ class LocalCopy {
   LocalCopy& operator=(const LocalCopy&) = delete;
 
   void start(Take take, End end);
+  // As it was when opened: what the progress shows and the destination must have room for.
+  std::uint64_t size() const { return size_; }
   // Nothing more is taken or reported; safe from inside take and end.
   void stop() { piece_.reset(); }
 
  private:
-  explicit LocalCopy(OpenFile file) : file_(std::move(file)) {}
+  LocalCopy(OpenFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
   static gboolean onPiece(gpointer self);
 
   OpenFile file_;
+  std::uint64_t size_;
   std::vector<char> buffer_;
   Take take_;
   End end_;

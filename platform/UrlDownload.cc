@@ -478,6 +478,7 @@ bool UrlDownload::responseArrived(long status) {
       length >= 0) {
     response.expectedContentLength = length;
   }
+  if (localCopy_) response.expectedContentLength = static_cast<std::int64_t>(localCopy_->size());
   declaredLength_ = response.expectedContentLength;
   // Refused before the destination exists: nothing is written for a body that is too large.
   if (declaredLength_ > 0 && static_cast<std::uint64_t>(declaredLength_) > options_.maxBytes) {
