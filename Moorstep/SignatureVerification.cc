@@ -1,6 +1,7 @@
 #include "Moorstep/SignatureVerification.h"
 
 #include <glib.h>
+#include <glib/gstdio.h>
 #include <openssl/buffer.h>
 #include <openssl/crypto.h>
 #include <openssl/err.h>
@@ -46,13 +47,19 @@ constexpr ExpectedName kExpectedNames[] = {
     {NID_organizationalUnitName, "Kavex Trust Services"},
 };
 
+constexpr char kCrlTooLarge[] = "A certificate revocation list exceeds its size limit";
+
 // The parsers read a file whole into memory: one over its limit is refused before that.
 std::optional<std::uint64_t> sizeWithin(BIO* file, std::uint64_t maxBytes) {
   FILE* stream = nullptr;
-  struct stat status {};
-  if (BIO_get_fp(file, &stream) != 1 || !stream || ::fstat(fileno(stream), &status) != 0) {
-    return std::nullopt;
+  int fd = -1;
+  if (BIO_get_fp(file, &stream) == 1 && stream) {
+    fd = fileno(stream);
+  } else {
+    BIO_get_fd(file, &fd);
   }
+  struct stat status {};
+  if (fd < 0 || ::fstat(fd, &status) != 0) return std::nullopt;
   const auto size = static_cast<std::uint64_t>(status.st_size);
   return size <= maxBytes ? std::optional(size) : std::nullopt;
 }
@@ -381,6 +388,16 @@ void SignatureVerification::useCrlsFromFolder(const std::vector<std::string>& ur
     paths.push_back(*policy_.folder + "/" + platform::suggestedFilename({}, url));
   }
   crlUrls_ = urls;
+  // A list over its limit ends the run as a downloaded one does, whatever the policy.
+  for (const std::string& path : paths) {
+    GStatBuf status{};
+    if (g_stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        static_cast<std::uint64_t>(status.st_size) > kMaxCrlBytes) {
+      setErrorString(kCrlTooLarge);
+      sendNotificationOfResult(false, true);
+      return;
+    }
+  }
   setCrlPaths(std::move(paths));
   verifyDataAtPath(std::string(dataPath_), std::string(signaturePath_));
 }
@@ -405,7 +422,7 @@ void SignatureVerification::handleDownloaderDone(bool success,
       return;
     }
     setErrorString(error && error->code == platform::kUrlErrorDataLengthExceedsMaximum
-                       ? "A certificate revocation list exceeds its size limit"
+                       ? kCrlTooLarge
                        : "The revocation-list download was cancelled");
     sendNotificationOfResult(false, true);
     return;
@@ -531,7 +548,10 @@ SignatureVerification::CrlVerdict SignatureVerification::hasCertificateBeenRevok
 
 platform::X509CrlPtr SignatureVerification::readCrlFromPath(const std::string& path,
                                                             STACK_OF(X509) * issuers) {
-  platform::BioPtr file(BIO_new_file(path.c_str(), "rb"));
+  // An administrator's folder may hold links, but never a FIFO that would hold the run.
+  const std::optional<platform::OpenFile> opened =
+      platform::OpenFile::open(path, platform::OpenFile::Links::kFollow);
+  platform::BioPtr file(opened ? BIO_new_fd(opened->descriptor(), BIO_NOCLOSE) : nullptr);
   if (!file) {
     DebugTrace("Warning: Unable to create BIO for CRL at %@", path);
     return nullptr;

@@ -1,8 +1,6 @@
 #include "Moorstep/SourceFiller.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "Moorstep/DownloadLimits.h"
 #include "Moorstep/Notifications.h"
@@ -10,11 +8,10 @@
 #include "Moorstep/SignatureVerification.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
+#include "platform/StagedTree.h"
 #include "platform/SuggestedFilename.h"
 
 namespace moorstep {
-namespace fs = std::filesystem;
-
 namespace {
 constexpr char kListDone[] = "SourceFillerListDone";
 constexpr char kProgram[] = "moorstep-fill-source";
@@ -90,8 +87,8 @@ void SourceFiller::installerDownloaded(bool success, const std::vector<std::stri
   signatureLists_ = pkcs7 && PKCS7_type_is_signed(pkcs7.get())
                         ? SignatureVerification::crlAddresses(pkcs7->d.sign->cert)
                         : std::vector<std::string>{};
-  staged_.push_back({files[0], sourceFolder_ + installerPath_});
-  staged_.push_back({files[1], sourceFolder_ + signaturePath_});
+  staged_.push_back({files[0], sourceFolder_, installerPath_});
+  staged_.push_back({files[1], sourceFolder_, signaturePath_});
   verifier_ = std::make_unique<SignatureVerification>();
   verifier_->setDownloader(&downloader_);
   verifier_->setRevocationPolicy(policy_.revocation());
@@ -127,7 +124,7 @@ void SourceFiller::listDownloaded(bool success, const std::vector<std::string>& 
   lists_.erase(lists_.begin());
   const std::string name = platform::suggestedFilename("", url);
   if (success && files.size() == 1) {
-    staged_.push_back({files[0], (fs::path(listsFolder_) / name).string()});
+    staged_.push_back({files[0], listsFolder_, name});
   } else {
     // A run with the same lists fails open on it, or refuses the signature when the policy
     // requires every list.
@@ -137,17 +134,17 @@ void SourceFiller::listDownloaded(bool success, const std::vector<std::string>& 
   downloadNextList();
 }
 
+// The folders may be shared with other users, whose links must lead nowhere; and a failure at
+// any file leaves none of them behind.
 bool SourceFiller::storeStaged() {
+  platform::StagedTree tree;
+  std::string error;
   for (const Staged& file : staged_) {
-    std::error_code error;
-    fs::create_directories(fs::path(file.to).parent_path(), error);
-    if (!error) fs::copy_file(file.from, file.to, fs::copy_options::overwrite_existing, error);
-    if (error) {
-      finish(qorv::kRuntimeDownloadFailed, "cannot write " + file.to + ": " + error.message());
-      return false;
-    }
+    if (!tree.stage(file.root, file.relative, file.from, &error)) break;
   }
-  return true;
+  if (error.empty()) tree.commit(&error);
+  if (!error.empty()) finish(qorv::kRuntimeDownloadFailed, error);
+  return error.empty();
 }
 
 void SourceFiller::finish(int code, const std::string& reason) {

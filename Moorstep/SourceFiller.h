@@ -35,7 +35,8 @@ class SourceFiller {
  private:
   struct Staged {
     std::string from;
-    std::string to;
+    std::string root;
+    std::string relative;
   };
 
   void downloadInstaller();

@@ -239,7 +239,7 @@ bool UrlDownload::begin() {
   armIdleCheck(options_.idleTimeout);
   rateWindow_.emplace(options_.rateWindow, options_.minBytesPerWindow, lastActivity_);
   armRateCheck();
-  return request(url_);
+  return local_ ? copyLocal() : request(url_);
 }
 
 bool UrlDownload::askForTheRest() {
@@ -270,6 +270,31 @@ bool UrlDownload::request(const std::string& url) {
         url, [this](std::optional<std::string> proxy) { proxyResolved(std::move(proxy)); });
   }
   return lookup_ || attach();
+}
+
+bool UrlDownload::copyLocal() {
+  const GCharPtr path(g_filename_from_uri(url_.c_str(), nullptr, nullptr));
+  int code = kUrlErrorUnsupportedURL;
+  if (path) localCopy_ = LocalCopy::open(path.get(), options_.maxBytes, &code);
+  if (!localCopy_) {
+    // Reported from the loop, as every failure is.
+    abortWith(code);
+    return true;
+  }
+  localCopy_->start(
+      [this](const char* data, std::size_t length) { return takeLocal(data, length); },
+      [this](int error) {
+        if (error != 0 && !error_) error_ = UrlError::make(error, url_);
+        complete(error != 0 ? CURLE_READ_ERROR : CURLE_OK);
+      });
+  return true;
+}
+
+bool UrlDownload::takeLocal(const char* data, std::size_t length) {
+  arrived(length);
+  if (store(data, length)) return true;
+  if (!cancelled_) complete(CURLE_WRITE_ERROR);
+  return false;
 }
 
 void UrlDownload::proxyResolved(std::optional<std::string> proxy) {
@@ -499,6 +524,7 @@ bool UrlDownload::responseArrived(long status) {
       length >= 0) {
     response.expectedContentLength = length;
   }
+  if (localCopy_) response.expectedContentLength = static_cast<std::int64_t>(localCopy_->size());
   declaredLength_ = response.expectedContentLength;
   // Refused before the destination exists: nothing is written for a body that is too large.
   if (declaredLength_ > 0 && static_cast<std::uint64_t>(declaredLength_) > options_.maxBytes) {
@@ -850,6 +876,7 @@ void UrlDownload::cancel() {
 }
 
 void UrlDownload::stopTransfer() {
+  if (localCopy_) localCopy_->stop();
   resume_.reset();
   idleCheck_.reset();
   rateCheck_.reset();
@@ -875,7 +902,9 @@ std::optional<UrlDownload::Continuation> UrlDownload::takePartial() {
 
 std::string UrlDownload::effectiveUrl() const {
   const char* url = nullptr;
-  if (easy_ && curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url) {
+  // Empty until libcurl has made a request: a copy from the disk never does.
+  if (easy_ && curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url &&
+      *url) {
     return url;
   }
   return url_;

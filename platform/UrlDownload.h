@@ -14,6 +14,7 @@
 #include "DestinationFile.h"
 #include "GzipDecoder.h"
 #include "Handles.h"
+#include "LocalCopy.h"
 #include "ProxyLookup.h"
 #include "RateWindow.h"
 #include "RunningClock.h"
@@ -103,6 +104,8 @@ class UrlDownload {
   bool begin();
   bool askForTheRest();
   bool request(const std::string& url);
+  bool copyLocal();
+  bool takeLocal(const char* data, std::size_t length);
   void proxyResolved(std::optional<std::string> proxy);
   bool attach();
 
@@ -155,6 +158,8 @@ class UrlDownload {
   CurlMultiPtr multi_;
   CurlEasyPtr easy_;
   std::unique_ptr<ProxyLookup> lookup_;
+  // A file:// address is read by this rather than by libcurl, whose copy is one blocking call.
+  std::unique_ptr<LocalCopy> localCopy_;
   std::optional<std::string> redirectTarget_;
   int redirects_ = 0;
   // The request may go through a proxy, whose address is then the connected one.

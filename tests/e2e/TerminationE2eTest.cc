@@ -358,4 +358,23 @@ TEST_F(Termination, ASignalDuringTheVerificationOfALargeInstallerActsAtOnce) {
   EXPECT_TRUE(tmpIsEmpty());
 }
 
+// A copy from a folder source is read piece by piece: a signal during it acts at once, however
+// long the whole copy would take.
+TEST_F(Termination, ASignalDuringTheCopyFromAFolderSourceActsAtOnce) {
+  const std::string source = box_.dir().make("source");
+  const std::string installer = source + installerPath_;
+  fs::create_directories(fs::path(installer).parent_path());
+  std::ofstream(installer).close();
+  fs::resize_file(installer, 1u << 30);
+  box_.writePolicy("[Download]\nSources=file://" + source + "\n");
+  std::unique_ptr<BackgroundRun> run = start(Mode::kSilent);
+  ASSERT_TRUE(run->waitForLog("Download destination is"));
+  const auto sent = std::chrono::steady_clock::now();
+  run->signal(SIGTERM);
+  RunResult r = run->finish();
+  EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1));
+  EXPECT_EQ(r.exitCode, 128 + SIGTERM);
+  EXPECT_TRUE(tmpIsEmpty());
+}
+
 }  // namespace
