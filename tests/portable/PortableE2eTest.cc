@@ -12,6 +12,7 @@
 #include "DevLogCapture.h"
 #include "E2eSandbox.h"
 #include "HttpServer.h"
+#include "TempDir.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -50,15 +51,16 @@ std::string cacheFolder() {
 // The bundle of the portable tree, shipped as a tar with the link and the desktop entry and
 // unpacked where the receiver keeps it, run in a chroot of the receiver's system against the
 // test's server on loopback.
-class Portable : public ::testing::TestWithParam<Receiver> {
+class ReceiverMachine : public ::testing::Test {
  protected:
-  Portable() : www_(box_.dir().make("www")), server_(www_) {
+  ReceiverMachine() : www_(box_.dir().make("www")), server_(www_) {
     box_.setEnv("PATH", "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin");
     box_.setEnv("MOORSTEP_PORTABLE_CACHE", cacheFolder());
   }
 
-  void SetUp() override {
-    const RunResult made = box_.run(MOORSTEP_DEBIAN_CHROOT, GetParam().chroot);
+  // The chroot of a suite and packages, the bundle in it and the runtime on the server.
+  void prepare(const Strings& chroot) {
+    const RunResult made = box_.run(MOORSTEP_DEBIAN_CHROOT, chroot);
     if (made.exitCode == kNotRoot || made.exitCode == kArchiveUnreachable) {
       if (inCi()) FAIL() << made.err;
       GTEST_SKIP() << made.err;
@@ -87,11 +89,11 @@ class Portable : public ::testing::TestWithParam<Receiver> {
   }
 
   // A run in the receiver's chroot, its system log read from the chroot's /dev/log.
-  RunResult runInChroot(const Strings& args) {
+  RunResult runInChroot(const std::string& program, const Strings& args) {
     testsupport::DevLogCapture log(box_.root() + "/dev-log.sock");
     box_.setEnv("LD_PRELOAD", std::nullopt);
     std::unique_ptr<testsupport::BackgroundRun> run =
-        box_.start(exe_, args, {}, {MOORSTEP_RUN_IN_CHROOT, chroot_, box_.root(), log.path()});
+        box_.start(program, args, {}, {MOORSTEP_RUN_IN_CHROOT, chroot_, box_.root(), log.path()});
     RunResult result = run->finish(120s);
     result.log = log.records();
     return result;
@@ -120,16 +122,50 @@ class Portable : public ::testing::TestWithParam<Receiver> {
   std::string exe_;
 };
 
+class Portable : public ReceiverMachine, public ::testing::WithParamInterface<Receiver> {
+ protected:
+  void SetUp() override { prepare(GetParam().chroot); }
+};
+
 TEST_P(Portable, ASilentInstallInstallsRuntimeAndApplicationAndLogsAsOnTheBuildMachine) {
   const RunResult here = box_.run(exe_, kSilentInstall);
   ASSERT_EQ(here.exitCode, 0) << here.err;
   removeInstall();
 
-  const RunResult there = runInChroot(kSilentInstall);
+  const RunResult there = runInChroot(exe_, kSilentInstall);
   EXPECT_EQ(there.exitCode, 0) << there.err;
   EXPECT_TRUE(fs::exists(box_.localDataDir() + "/Frameworks/Kavex ZEL.framework"));
   EXPECT_TRUE(fs::exists(box_.userDataDir() + "/Kavex ZEL Applications/Sample/app.txt"));
   EXPECT_EQ(records(there), records(here));
+}
+
+// Below the floor (here a system without GLib), opened from its desktop entry: the user reads
+// what is missing in the first dialog tool found, not nothing.
+class BelowTheFloor : public ReceiverMachine {
+ protected:
+  void SetUp() override { prepare({"bookworm"}); }
+};
+
+TEST_F(BelowTheFloor, TheDesktopEntrySaysWhatIsMissingInADialog) {
+  box_.dir().write("bin/zenity",
+                   "#!/bin/sh\nprintf '%s\\n' \"$@\" >" + box_.root() + "/zenity.txt\n");
+  fs::permissions(box_.root() + "/bin/zenity", fs::perms::owner_all);
+  box_.setEnv("PATH", box_.root() + "/bin:/usr/bin:/bin");
+  const std::string entry = testsupport::readFile(box_.root() + "/Install Sample.desktop");
+  const std::size_t exec = entry.find("\nExec=") + 6;
+  const std::string command = entry.substr(exec, entry.find('\n', exec) - exec);
+
+  const RunResult r = runInChroot("/bin/sh", {"-c", "exec " + command});
+  EXPECT_EQ(r.exitCode, 127);
+  const std::string message = "Install Sample cannot start on this system: " + box_.root() +
+                              "/Install Sample.app/Contents/MacOS/Install Sample: error while "
+                              "loading shared libraries: lib";
+  EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("glibc 2.31 and GLib 2.66"), std::string::npos) << r.err;
+  EXPECT_EQ(testsupport::readFile(box_.root() + "/zenity.txt"),
+            "--error\n--no-markup\n--title=Install Sample\n--text=" + r.err);
+  EXPECT_TRUE(r.log.empty());
+  EXPECT_TRUE(fs::is_empty(box_.tmpDir())) << "the loader's message was in a private file";
 }
 
 INSTANTIATE_TEST_SUITE_P(
