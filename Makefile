@@ -60,7 +60,7 @@ test-portable: configure
 	$(MAKE) portable PORTABLE_DIR=$(PORTABLE_DIR) \
 	  CMAKE_FLAGS="$(CMAKE_FLAGS) -DMOORSTEP_TRUST_ANCHOR=$(abspath $(BUILD_DIR))/dev-pki/root.der"
 	cmake -S . -B $(BUILD_DIR) -DMOORSTEP_PORTABLE_TREE=$(abspath $(PORTABLE_DIR)) $(CMAKE_FLAGS)
-	cmake --build $(BUILD_DIR) --target portable_e2e_test
+	cmake --build $(BUILD_DIR) --target portable_e2e_test portable_gui_test
 	cd $(BUILD_DIR) && ctest -L portable --output-on-failure --timeout 600
 
 format:
