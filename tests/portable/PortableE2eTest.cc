@@ -40,6 +40,29 @@ TEST_P(Portable, ASilentInstallInstallsRuntimeAndApplicationAndLogsAsOnTheBuildM
   EXPECT_EQ(records(there), records(here));
 }
 
+// The desktop entry's command as a desktop runs it: the file format's escapes undone, %k the
+// entry's own path.
+std::string desktopCommand(const std::string& entryPath) {
+  const std::string entry = testsupport::readFile(entryPath);
+  const std::size_t exec = entry.find("\nExec=") + 6;
+  const std::string line = entry.substr(exec, entry.find('\n', exec) - exec);
+  std::string unescaped, command;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    unescaped += line[i];
+    if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '\\') ++i;
+  }
+  for (std::size_t i = 0; i < unescaped.size(); ++i) {
+    if (unescaped[i] != '%' || i + 1 == unescaped.size()) {
+      command += unescaped[i];
+    } else if (unescaped[++i] == 'k') {
+      command += "'" + entryPath + "'";
+    } else {
+      command += unescaped[i];
+    }
+  }
+  return command;
+}
+
 // Below the floor (here a system without GLib), opened from its desktop entry: the user reads
 // what is missing in the first dialog tool found, not nothing.
 class BelowTheFloor : public ReceiverMachine {
@@ -52,13 +75,10 @@ TEST_F(BelowTheFloor, TheDesktopEntrySaysWhatIsMissingInADialog) {
                    "#!/bin/sh\nprintf '%s\\n' \"$@\" >" + box_.root() + "/zenity.txt\n");
   fs::permissions(box_.root() + "/bin/zenity", fs::perms::owner_all);
   box_.setEnv("PATH", box_.root() + "/bin:/usr/bin:/bin");
-  const std::string entry = testsupport::readFile(box_.root() + "/Install Sample.desktop");
-  const std::size_t exec = entry.find("\nExec=") + 6;
-  const std::string command = entry.substr(exec, entry.find('\n', exec) - exec);
-
+  const std::string command = desktopCommand(unpackedDir() + "/Install Sample.desktop");
   const RunResult r = runInChroot("/bin/sh", {"-c", "exec " + command});
   EXPECT_EQ(r.exitCode, 127);
-  const std::string message = "Install Sample cannot start on this system: " + box_.root() +
+  const std::string message = "Install Sample cannot start on this system: " + unpackedDir() +
                               "/Install Sample.app/Contents/MacOS/Install Sample: error while "
                               "loading shared libraries: lib";
   EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;

@@ -60,10 +60,11 @@ std::string ReceiverMachine::unpackedBundle() {
   pack.insert(pack.end(), shipped.begin(), shipped.end());
   EXPECT_EQ(box_.run("/bin/tar", pack).exitCode, 0);
   for (const std::string& name : shipped) fs::remove_all(box_.root() + "/" + name);
+  box_.dir().make("Downloads");
   EXPECT_EQ(
-      box_.run("/bin/tar", {"-xzf", box_.root() + "/shipped.tar.gz", "-C", box_.root()}).exitCode,
+      box_.run("/bin/tar", {"-xzf", box_.root() + "/shipped.tar.gz", "-C", unpackedDir()}).exitCode,
       0);
-  return box_.root() + "/Install Sample";
+  return unpackedDir() + "/Install Sample";
 }
 
 std::unique_ptr<BackgroundRun> ReceiverMachine::startInChroot(const std::string& program,

@@ -34,6 +34,8 @@ class ReceiverMachine : public ::testing::Test {
   std::vector<std::string> records(const RunResult& run) const;
   void removeInstall();
   std::string installerPath() const { return www_ + installer_; }
+  // Where the receiver unpacked the shipped tar: not where the publisher made the bundle.
+  std::string unpackedDir() const { return box_.root() + "/Downloads"; }
 
   E2eSandbox box_;
   std::string exe_;
