@@ -27,3 +27,10 @@ portable_apt() {
     -o Dir::Etc::PreferencesParts="$apt/prefs" -o Dir::State::Lists="$apt/lists" \
     -o Dir::Cache="$apt/cache" -o APT::Sandbox::User=root "$@"
 }
+
+# The static libraries are built against one sysroot, so they live inside it: pkg-config then
+# leaves their paths as they are while it maps the sysroot's own .pc files into the sysroot.
+deps_prefix() {
+  echo "$(sysroot_dir)/opt/moorstep-$(portable_key "$portable_dir/source-versions" \
+    "$portable_dir/build-deps")"
+}
