@@ -11,7 +11,7 @@ PORTABLE_DIR ?= build-portable
 configure_tree = if [ ! -f $(1)/build.ninja ] || [ -n "$(CMAKE_FLAGS)" ]; then \
   cmake -S . -B $(1) -G Ninja $(2) $(CMAKE_FLAGS); fi
 
-.PHONY: all deps configure build test demo bench format fuzz sanitize test-portable
+.PHONY: all deps configure build test demo bench format fuzz sanitize portable test-portable
 
 all: build
 
@@ -52,6 +52,17 @@ sanitize: deps
 	@$(call configure_tree,$(SANITIZE_DIR),-DMOORSTEP_SANITIZE=ON)
 	cmake --build $(SANITIZE_DIR)
 	cd $(SANITIZE_DIR) && ctest -LE gui --output-on-failure --timeout 600
+
+# The release build: against a Debian 11 sysroot, OpenSSL, libcurl, libplist and zlib linked in,
+# so that the bundle starts on any system with glibc 2.31 and GLib 2.66 (see README). It is
+# configured every time: a new pinned version or package list moves the sysroot or the prefix.
+portable: deps
+	@set -e; sysroot=$$(scripts/portable/make-sysroot); prefix=$$(scripts/portable/build-deps); \
+	  cmake -S . -B $(PORTABLE_DIR) -G Ninja -DMOORSTEP_PORTABLE=ON -DBUILD_TESTING=OFF \
+	    -DMOORSTEP_PORTABLE_SYSROOT=$$sysroot -DMOORSTEP_PORTABLE_PREFIX=$$prefix $(CMAKE_FLAGS); \
+	  SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) cmake --build $(PORTABLE_DIR) \
+	    --target moorstep moorstep-gtk moorstep-fill-source; \
+	  scripts/portable/copy-frameworks $(PORTABLE_DIR) $$sysroot $$prefix
 
 # The portable build's bundle installing in Debian 11, 12 and 13 chroots (as root, with the
 # Debian archive reachable). The portable tree embeds the development root of BUILD_DIR, under

@@ -1,0 +1,25 @@
+# The release build's part after project(): see PortableToolchain.cmake for the compiler.
+
+# The sysroot holds no C++ headers: those of the compiler's own libstdc++ go with the static
+# runtime it links.
+string(REGEX MATCH "^[0-9]+" gcc_major "${CMAKE_CXX_COMPILER_VERSION}")
+set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES /usr/include/c++/${gcc_major}
+    /usr/include/x86_64-linux-gnu/c++/${gcc_major} /usr/include/c++/${gcc_major}/backward)
+
+# Two builds of one commit in different folders give the same bytes.
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=/usr/src/moorstep
+                    -ffile-prefix-map=${PROJECT_BINARY_DIR}=/usr/src/moorstep/build)
+
+# OpenSSL, libcurl, libplist and zlib are linked in, with what they need in turn.
+foreach(module PLIST CURL ZLIB CRYPTO)
+  set_property(TARGET PkgConfig::${module} PROPERTY INTERFACE_LINK_LIBRARIES
+               ${${module}_STATIC_LDFLAGS})
+endforeach()
+
+# Linked into each binary of the release build: see the file for why.
+add_library(moorstep_glibc_compat OBJECT platform/portable/GlibcCompat.c)
+
+# What cannot be linked in (the Kerberos libraries) is carried in the bundle's Frameworks/,
+# beside Contents/MacOS/, and in the build tree beside the folder of the executable.
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
+set(CMAKE_INSTALL_RPATH "\$ORIGIN/../Frameworks")
