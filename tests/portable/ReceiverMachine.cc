@@ -53,17 +53,19 @@ void ReceiverMachine::prepare(const std::vector<std::string>& chroot) {
 }
 
 std::string ReceiverMachine::unpackedBundle() {
-  box_.makeBundle("Install Sample", "1.0", MOORSTEP_PORTABLE_TREE "/moorstep");
-  const std::vector<std::string> shipped = {"Install Sample", "Install Sample.app",
-                                            "Install Sample.desktop"};
-  std::vector<std::string> pack = {"-czf", box_.root() + "/shipped.tar.gz", "-C", box_.root()};
-  pack.insert(pack.end(), shipped.begin(), shipped.end());
-  EXPECT_EQ(box_.run("/bin/tar", pack).exitCode, 0);
-  for (const std::string& name : shipped) fs::remove_all(box_.root() + "/" + name);
-  box_.dir().make("Downloads");
+  const std::string app = box_.dir().make("src/Sample");
+  box_.dir().write("src/Sample/app.txt", "a packaged application\n");
+  const std::string dist = box_.dir().make("dist");
+  const std::string archive = box_.root() + "/Install Sample.tar.gz";
   EXPECT_EQ(
-      box_.run("/bin/tar", {"-xzf", box_.root() + "/shipped.tar.gz", "-C", unpackedDir()}).exitCode,
+      box_.run(MOORSTEP_MAKE_BUNDLE,
+               {"--executable", MOORSTEP_PORTABLE_TREE "/Moorstep/moorstep", "--app", app, "--name",
+                "Install Sample", "--version", "1.0", "--out", dist, "--archive", archive})
+          .exitCode,
       0);
+  fs::remove_all(dist);
+  box_.dir().make("Downloads");
+  EXPECT_EQ(box_.run("/bin/tar", {"-xzf", archive, "-C", unpackedDir()}).exitCode, 0);
   return unpackedDir() + "/Install Sample";
 }
 

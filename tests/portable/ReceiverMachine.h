@@ -14,9 +14,9 @@
 namespace testsupport {
 
 // A receiver's machine: a Debian chroot of a suite with some packages (made once, cached outside
-// the tree), and in the test's folder the bundle of the portable tree, shipped as a tar with the
-// link and the desktop entry and unpacked where the receiver keeps it. The signed sample runtime
-// is served on loopback, which the chroot shares.
+// the tree), and in the test's folder the bundle of the portable tree, shipped as make-bundle
+// archives it (bundle, link and desktop entry) and unpacked where the receiver keeps it. The
+// signed sample runtime is served on loopback, which the chroot shares.
 class ReceiverMachine : public ::testing::Test {
  protected:
   ReceiverMachine();
