@@ -19,6 +19,14 @@ endforeach()
 # Linked into each binary of the release build: see the file for why.
 add_library(moorstep_glibc_compat OBJECT platform/portable/GlibcCompat.c)
 
+# The linked-in libraries stay private to each binary. The program exports its own symbols for
+# the GTK module (GModule links with --export-dynamic), but exported copies of the C++ runtime
+# or OpenSSL would take the place of the system's for every library loaded later, such as a GIO
+# proxy module written in C++. The module needs nothing of its own exported but its entry.
+set(MOORSTEP_PORTABLE_EXE_LINK_OPTIONS
+    -Wl,--exclude-libs,libstdc++.a:libgcc.a:libgcc_eh.a:libssl.a:libcrypto.a:libcurl.a:libplist-2.0.a:libz.a)
+set(MOORSTEP_PORTABLE_MODULE_LINK_OPTIONS -Wl,--exclude-libs,ALL)
+
 # What cannot be linked in (the Kerberos libraries) is carried in the bundle's Frameworks/,
 # beside Contents/MacOS/, and in the build tree beside the folder of the executable.
 set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
