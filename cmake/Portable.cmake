@@ -6,9 +6,11 @@ string(REGEX MATCH "^[0-9]+" gcc_major "${CMAKE_CXX_COMPILER_VERSION}")
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES /usr/include/c++/${gcc_major}
     /usr/include/x86_64-linux-gnu/c++/${gcc_major} /usr/include/c++/${gcc_major}/backward)
 
-# Two builds of one commit in different folders give the same bytes.
+# Two builds of one commit in different folders, or with the cache in another place, give the
+# same bytes.
 add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=/usr/src/moorstep
-                    -ffile-prefix-map=${PROJECT_BINARY_DIR}=/usr/src/moorstep/build)
+                    -ffile-prefix-map=${PROJECT_BINARY_DIR}=/usr/src/moorstep/build
+                    -ffile-prefix-map=${CMAKE_SYSROOT}=/usr/src/sysroot)
 
 # OpenSSL, libcurl, libplist and zlib are linked in, with what they need in turn.
 foreach(module PLIST CURL ZLIB CRYPTO)
