@@ -55,9 +55,11 @@ sanitize: deps
 
 # The release build: against a Debian 11 sysroot, OpenSSL, libcurl, libplist and zlib linked in,
 # so that the bundle starts on any system with glibc 2.31 and GLib 2.66 (see README). It is
-# configured every time: a new pinned version or package list moves the sysroot or the prefix.
+# configured afresh every time, with only the flags given: a new pinned version or package list
+# moves the sysroot or the prefix, and CMake would otherwise keep what it found in the old ones.
 portable: deps
 	@set -e; sysroot=$$(scripts/portable/make-sysroot); prefix=$$(scripts/portable/build-deps); \
+	  rm -f $(PORTABLE_DIR)/CMakeCache.txt; \
 	  cmake -S . -B $(PORTABLE_DIR) -G Ninja -DMOORSTEP_PORTABLE=ON -DBUILD_TESTING=OFF \
 	    -DMOORSTEP_PORTABLE_SYSROOT=$$sysroot -DMOORSTEP_PORTABLE_PREFIX=$$prefix $(CMAKE_FLAGS); \
 	  SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) cmake --build $(PORTABLE_DIR) \

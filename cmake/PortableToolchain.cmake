@@ -20,10 +20,11 @@ string(JOIN " " portable_link_flags
   -static-libstdc++ -static-libgcc)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${portable_link_flags}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${portable_link_flags}")
-# The GTK module keeps its copy of the C++ runtime to itself: exported, it would stand beside
-# the one that a GTK theme or input method may load into the same process.
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "${portable_link_flags} -Wl,--exclude-libs,ALL")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${portable_link_flags}")
 
+# Tools run on this machine: the sysroot's own pkg-config would put the sysroot before the
+# paths that pkg-config already gives inside it.
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(ENV{PKG_CONFIG_LIBDIR} "${MOORSTEP_PORTABLE_PREFIX}/lib/pkgconfig:${MOORSTEP_PORTABLE_SYSROOT}/usr/${multiarch}/pkgconfig:${MOORSTEP_PORTABLE_SYSROOT}/usr/share/pkgconfig")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "${MOORSTEP_PORTABLE_SYSROOT}")
 set(ENV{PKG_CONFIG_PATH} "")
