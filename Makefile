@@ -4,13 +4,14 @@ CMAKE_FLAGS ?=
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 SANITIZE_DIR ?= build-sanitize
+PORTABLE_DIR ?= build-portable
 
 # $(call configure_tree,DIR,OPTIONS): configures DIR when it has never been configured, and
 # again whenever CMAKE_FLAGS is given, so that flags asked for are never silently ignored.
 configure_tree = if [ ! -f $(1)/build.ninja ] || [ -n "$(CMAKE_FLAGS)" ]; then \
   cmake -S . -B $(1) -G Ninja $(2) $(CMAKE_FLAGS); fi
 
-.PHONY: all deps configure build test demo bench format fuzz sanitize
+.PHONY: all deps configure build test demo bench format fuzz sanitize portable test-portable
 
 all: build
 
@@ -51,6 +52,29 @@ sanitize: deps
 	@$(call configure_tree,$(SANITIZE_DIR),-DMOORSTEP_SANITIZE=ON)
 	cmake --build $(SANITIZE_DIR)
 	cd $(SANITIZE_DIR) && ctest -LE gui --output-on-failure --timeout 600
+
+# The release build: against a Debian 11 sysroot, OpenSSL, libcurl, libplist and zlib linked in,
+# so that the bundle starts on any system with glibc 2.31 and GLib 2.66 (see README). It is
+# configured afresh every time, with only the flags given: a new pinned version or package list
+# moves the sysroot or the prefix, and CMake would otherwise keep what it found in the old ones.
+portable: deps
+	@set -e; sysroot=$$(scripts/portable/make-sysroot); prefix=$$(scripts/portable/build-deps); \
+	  rm -f $(PORTABLE_DIR)/CMakeCache.txt; \
+	  cmake -S . -B $(PORTABLE_DIR) -G Ninja -DMOORSTEP_PORTABLE=ON -DBUILD_TESTING=OFF \
+	    -DMOORSTEP_PORTABLE_SYSROOT=$$sysroot -DMOORSTEP_PORTABLE_PREFIX=$$prefix $(CMAKE_FLAGS); \
+	  SOURCE_DATE_EPOCH=$$(git log -1 --format=%ct) cmake --build $(PORTABLE_DIR) \
+	    --target moorstep moorstep-gtk moorstep-fill-source; \
+	  scripts/portable/copy-frameworks $(PORTABLE_DIR) $$sysroot $$prefix
+
+# The portable build's bundle installing in Debian 11, 12 and 13 chroots (as root, with the
+# Debian archive reachable). The portable tree embeds the development root of BUILD_DIR, under
+# which the tests sign.
+test-portable: configure
+	$(MAKE) portable PORTABLE_DIR=$(PORTABLE_DIR) \
+	  CMAKE_FLAGS="$(CMAKE_FLAGS) -DMOORSTEP_TRUST_ANCHOR=$(abspath $(BUILD_DIR))/dev-pki/root.der"
+	cmake -S . -B $(BUILD_DIR) -DMOORSTEP_PORTABLE_TREE=$(abspath $(PORTABLE_DIR)) $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) --target portable_e2e_test portable_gui_test
+	cd $(BUILD_DIR) && ctest -L portable --output-on-failure --timeout 600
 
 format:
 	git ls-files '*.cc' '*.h' '*.c' | xargs clang-format -i

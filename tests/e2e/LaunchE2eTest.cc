@@ -31,6 +31,18 @@ TEST(Launch, VersionPrintsOnlyTheVersionAndLogsNothing) {
   }
 }
 
+// The ordinary build links this machine's libcurl, OpenSSL and libplist: its bundle must not
+// pass for one that starts elsewhere (make portable makes that one).
+TEST(Launch, TheBundleCheckRefusesLibrariesOnlyThisMachineHas) {
+  E2eSandbox box;
+  box.makeBundle();
+  RunResult r = box.run(MOORSTEP_CHECK_BUNDLE, {box.root() + "/Install Sample.app"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("Contents/MacOS/Install Sample\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  needs libcurl.so.4: NOT ALLOWED\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  needs libc.so.6: system\n"), std::string::npos) << r.out;
+}
+
 TEST(Launch, VersionAndRefusedCommandLinesNeverLoadTheWindowSystem) {
   E2eSandbox box;
   const std::string exe = box.makeBundle();
