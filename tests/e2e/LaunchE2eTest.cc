@@ -135,6 +135,7 @@ TEST(Launch, WithoutProcTheRunSaysSoAndEndsWith11) {
   if (platform::Task::launchAndWait(launcher[0], probe) != 0) {
     GTEST_SKIP() << "this kernel refuses mount namespaces here";
   }
+  if (testsupport::kSanitized) GTEST_SKIP() << "the sanitizers' runtime cannot start without /proc";
   RunResult r = box.start(exe, {"-silent", "-allowDownload"}, {}, launcher)->finish();
   EXPECT_EQ(r.exitCode, 11) << r.err;
   EXPECT_TRUE(logged(r,

@@ -21,6 +21,16 @@ struct StartOptions;
 inline const std::string kMessage0 =
     "This application requires a version of Kavex ZEL which cannot be found.";
 
+// Whether the program under test carries the sanitizers' runtime, which needs /proc and spare
+// descriptors of its own: starved of them, a run fails in that runtime, not in the program.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+inline constexpr bool kSanitized = __has_feature(address_sanitizer);
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 struct RunResult {
   int exitCode = -1;
   std::string out;
