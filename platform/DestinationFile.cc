@@ -56,9 +56,9 @@ DestinationFile& DestinationFile::operator=(DestinationFile&& other) noexcept {
 
 DestinationFile::~DestinationFile() { close(); }
 
-bool DestinationFile::write(const char* data, std::size_t length) {
+bool writeAll(int fd, const char* data, std::size_t length) {
   while (length > 0) {
-    const ssize_t written = ::write(fd_, data, length);
+    const ssize_t written = ::write(fd, data, length);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -67,6 +67,10 @@ bool DestinationFile::write(const char* data, std::size_t length) {
     length -= static_cast<std::size_t>(written);
   }
   return true;
+}
+
+bool DestinationFile::write(const char* data, std::size_t length) {
+  return writeAll(fd_, data, length);
 }
 
 bool DestinationFile::truncate() {

@@ -6,6 +6,9 @@
 
 namespace platform {
 
+// Writes all of data to fd, through short writes and interruptions.
+bool writeAll(int fd, const char* data, std::size_t length);
+
 // A downloaded file being written: created fresh and private, never through a link.
 class DestinationFile {
  public:

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "DestinationFile.h"
+
 namespace platform {
 namespace fs = std::filesystem;
 
@@ -17,17 +19,6 @@ constexpr int kAttempts = 16;
 
 std::string failure(const std::string& path) {
   return "cannot write " + path + ": " + g_strerror(errno);
-}
-
-bool writeAll(int fd, const char* data, std::size_t length) {
-  while (length > 0) {
-    const ssize_t n = ::write(fd, data, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    data += n;
-    length -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 // On the disk, not only in its cache, before its name can take the place of another's.
